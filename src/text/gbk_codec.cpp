@@ -1,0 +1,1 @@
+#include "text/gbk_codec.h"
