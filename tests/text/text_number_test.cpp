@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "text/value_text.h"
 
@@ -135,6 +136,48 @@ TEST(TextToNumber, MegabyteOfDigits) {
     EXPECT_EQ(textToNumber(fullWidth(std::string(1 << 19, '9'))), kInf);
     EXPECT_EQ(textToNumber(std::string(1 << 20, ' ') + "3"), 3);
     EXPECT_EQ(textToNumber(std::string(1 << 20, '\xa3')), 0);  // lead bytes pairing with lead bytes
+}
+
+// The exact decimal digits of k x 5^n.
+std::string digitsOfFivePower(int n, long long k) {
+    std::vector<int> digits;  // least significant first
+    for (; k > 0; k /= 10) digits.push_back(static_cast<int>(k % 10));
+    for (int i = 0; i < n; ++i) {
+        int carry = 0;
+        for (int& d : digits) {
+            const int v = d * 5 + carry;
+            d = v % 10;
+            carry = v / 10;
+        }
+        for (; carry > 0; carry /= 10) digits.push_back(carry % 10);
+    }
+    std::string text;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) text += static_cast<char>('0' + *it);
+    return text;
+}
+
+// Exact halves between neighbouring subnormals (k x 2^-1075, k odd) need all their
+// 750-odd digits, and a digit far beyond them still decides which way they go.
+TEST(TextToNumber, HalvesBetweenSubnormals) {
+    const double least = std::numeric_limits<double>::denorm_min();
+    const std::string far(2000, '0');
+    for (int k : {1, 3, 5, 7, 9001}) {
+        const std::string half = digitsOfFivePower(1075, k);
+        const double below = (k / 2) * least, above = (k / 2 + 1) * least;
+        const double even = (k / 2) % 2 == 0 ? below : above;
+        EXPECT_EQ(textToNumber(half + "e-1075"), even) << k;
+        EXPECT_EQ(textToNumber(half + far + "1e-3076"), above) << k;
+        std::string justBelow = half;
+        justBelow.back() = static_cast<char>(justBelow.back() - 1);  // the digits end in 5
+        EXPECT_EQ(textToNumber(justBelow + std::string(2000, '9') + "e-3075"), below) << k;
+        EXPECT_EQ(textToNumber("-" + half + far + "1e-3076"), -above) << k;
+    }
+    // The half between the largest subnormal and the smallest normal.
+    const std::string top = digitsOfFivePower(1075, (1LL << 53) - 1);
+    EXPECT_EQ(textToNumber(top + "e-1075"), std::numeric_limits<double>::min());
+    std::string justBelow = top;
+    justBelow.back() = static_cast<char>(justBelow.back() - 1);
+    EXPECT_EQ(textToNumber(justBelow + "9e-1076"), std::numeric_limits<double>::min() - least);
 }
 
 std::string randomDecimal(std::mt19937_64& random, int maxExponent) {
