@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
 
 namespace tankora {
 
@@ -77,7 +79,8 @@ std::string convert(std::string_view in, const char* to, const char* from, OnErr
         if (error == E2BIG || error == 0) continue;
         const Unconvertible step = onError(in.substr(pos));
         if (out.size() - written < step.written.size()) out.resize(out.size() * 2 + step.written.size());
-        out.replace(written, step.written.size(), step.written);
+        std::copy(step.written.begin(), step.written.end(),
+                  out.begin() + static_cast<std::ptrdiff_t>(written));
         written += step.written.size();
         pos += step.skipped;
         if (haveConverter) iconv(cd, nullptr, nullptr, nullptr, nullptr);
