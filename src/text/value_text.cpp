@@ -269,8 +269,7 @@ double roundBelowSmallestNormal(const DecimalDigits& decimal) {
 // Converts a validated ASCII number ("-12.5e3", no "+") to the nearest double.
 double convertDecimal(std::string_view ascii) {
     double value = 0.0;
-    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-    (void)end;
+    const std::errc error = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value).ec;
     const bool negative = !ascii.empty() && ascii.front() == '-';
     if (error == std::errc() && std::isnormal(value)) return value;
     const DecimalDigits decimal = splitDecimal(ascii);
