@@ -1,11 +1,9 @@
 #include "report/fuel_report.h"
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstddef>
+#include <cstdio>
 #include <vector>
 
 #include "text/gbk_codec.h"
@@ -15,18 +13,6 @@ namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr std::string_view kTemporarySuffix = ".XXXXXX";  // mkstemp's pattern
-
-bool writeEveryByte(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -63,8 +49,14 @@ bool replaceReportFile(const std::string& path, std::string_view bytes) {
     std::string temporary = path + std::string(kTemporarySuffix);
     int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;
-    bool written = writeEveryByte(fd, bytes);
-    written = (::close(fd) == 0) && written;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    written = (std::fclose(file) == 0) && written;  // the flush of the last bytes may fail too
     if (written && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
     ::unlink(temporary.c_str());
     return false;

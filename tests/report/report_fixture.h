@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -47,19 +48,27 @@ inline std::string fixtureBytes(const std::string& name) {
     return fileBytes(std::string(TANKORA_TEST_DATA) + "/report/" + name);
 }
 
-// The labels of an empty log after a refresh, by label number 1 … 8.
-inline void showEmptyLogLabels(FakeMainWindow& window) {
-    const char* texts[] = {
-        "\xd7\xdc\xb9\xab\xc0\xef:0\xb9\xab\xc0\xef",                           // 总公里:0公里
-        "\xd7\xdc\xba\xc4\xd3\xcd\xc1\xbf:0\xc9\xfd",                           // 总耗油量:0升
-        "\xc6\xbd\xbe\xf9\xc0\xef\xb3\xcc:0\xb9\xab\xc0\xef/\xcc\xec",          // 平均里程:0公里/天
-        "\xd7\xdc\xd3\xcd\xb7\xd1:0\xd4\xaa",                                   // 总油费:0元
-        "\xcc\xec\xca\xfd:0\xcc\xec",                                           // 天数:0天
-        "\xc6\xbd\xbe\xf9\xd3\xcd\xbc\xdb:0\xd4\xaa",                           // 平均油价:0元
-        "\xc6\xbd\xbe\xf9\xd3\xcd\xba\xc4:0\xc9\xfd/\xb0\xd9\xb9\xab\xc0\xef",  // 平均油耗:0升/百公里
-        "\xc6\xbd\xbe\xf9\xd3\xcd\xb7\xd1:0\xd4\xaa/\xb9\xab\xc0\xef",          // 平均油费:0元/公里
-    };
+// The eight label texts, by label number 1 … 8.
+using LabelTexts = std::array<const char*, 8>;
+
+inline void showLabels(FakeMainWindow& window, const LabelTexts& texts) {
     for (int number = 1; number <= 8; ++number) window.labels[number - 1].setText(texts[number - 1]);
+}
+
+// The labels of an empty log after a refresh.
+inline void showEmptyLogLabels(FakeMainWindow& window) {
+    showLabels(
+        window,
+        {
+            "\xd7\xdc\xb9\xab\xc0\xef:0\xb9\xab\xc0\xef",                   // 总公里:0公里
+            "\xd7\xdc\xba\xc4\xd3\xcd\xc1\xbf:0\xc9\xfd",                   // 总耗油量:0升
+            "\xc6\xbd\xbe\xf9\xc0\xef\xb3\xcc:0\xb9\xab\xc0\xef/\xcc\xec",  // 平均里程:0公里/天
+            "\xd7\xdc\xd3\xcd\xb7\xd1:0\xd4\xaa",                           // 总油费:0元
+            "\xcc\xec\xca\xfd:0\xcc\xec",                                   // 天数:0天
+            "\xc6\xbd\xbe\xf9\xd3\xcd\xbc\xdb:0\xd4\xaa",                   // 平均油价:0元
+            "\xc6\xbd\xbe\xf9\xd3\xcd\xba\xc4:0\xc9\xfd/\xb0\xd9\xb9\xab\xc0\xef",  // 平均油耗:0升/百公里
+            "\xc6\xbd\xbe\xf9\xd3\xcd\xb7\xd1:0\xd4\xaa/\xb9\xab\xc0\xef",  // 平均油费:0元/公里
+        });
 }
 
 inline void appendListRow(FakeMainWindow& window, const std::vector<std::string>& cells) {
@@ -93,17 +102,18 @@ inline void showSmallLog(FakeMainWindow& window) {
                            "150\xd4\xaa",                         // 150元
                            "\xca\xc7",                            // 是
                            "\xb2\xbb\xbf\xc9\xbc\xc6\xcb\xe3"});  // 不可计算
-    const char* labels[] = {
-        "\xd7\xdc\xb9\xab\xc0\xef:500\xb9\xab\xc0\xef",                         // 总公里:500公里
-        "\xd7\xdc\xba\xc4\xd3\xcd\xc1\xbf:40\xc9\xfd",                          // 总耗油量:40升
-        "\xc6\xbd\xbe\xf9\xc0\xef\xb3\xcc:50\xb9\xab\xc0\xef/\xcc\xec",         // 平均里程:50公里/天
-        "\xd7\xdc\xd3\xcd\xb7\xd1:200\xd4\xaa",                                 // 总油费:200元
-        "\xcc\xec\xca\xfd:10\xcc\xec",                                          // 天数:10天
-        "\xc6\xbd\xbe\xf9\xd3\xcd\xbc\xdb:5\xd4\xaa",                           // 平均油价:5元
-        "\xc6\xbd\xbe\xf9\xd3\xcd\xba\xc4:8\xc9\xfd/\xb0\xd9\xb9\xab\xc0\xef",  // 平均油耗:8升/百公里
-        "\xc6\xbd\xbe\xf9\xd3\xcd\xb7\xd1:0.4\xd4\xaa/\xb9\xab\xc0\xef",        // 平均油费:0.4元/公里
-    };
-    for (int number = 1; number <= 8; ++number) window.labels[number - 1].setText(labels[number - 1]);
+    showLabels(
+        window,
+        {
+            "\xd7\xdc\xb9\xab\xc0\xef:500\xb9\xab\xc0\xef",                  // 总公里:500公里
+            "\xd7\xdc\xba\xc4\xd3\xcd\xc1\xbf:40\xc9\xfd",                   // 总耗油量:40升
+            "\xc6\xbd\xbe\xf9\xc0\xef\xb3\xcc:50\xb9\xab\xc0\xef/\xcc\xec",  // 平均里程:50公里/天
+            "\xd7\xdc\xd3\xcd\xb7\xd1:200\xd4\xaa",                          // 总油费:200元
+            "\xcc\xec\xca\xfd:10\xcc\xec",                                   // 天数:10天
+            "\xc6\xbd\xbe\xf9\xd3\xcd\xbc\xdb:5\xd4\xaa",                    // 平均油价:5元
+            "\xc6\xbd\xbe\xf9\xd3\xcd\xba\xc4:8\xc9\xfd/\xb0\xd9\xb9\xab\xc0\xef",  // 平均油耗:8升/百公里
+            "\xc6\xbd\xbe\xf9\xd3\xcd\xb7\xd1:0.4\xd4\xaa/\xb9\xab\xc0\xef",  // 平均油费:0.4元/公里
+        });
 }
 
 }  // namespace tankora::testing
