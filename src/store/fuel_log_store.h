@@ -14,15 +14,30 @@ namespace tankora {
 class LogFileOpener;  // store/log_file.h: how files are reached (real, or fault-injecting)
 
 enum class StoreFailure {
-    None, EmptyPath, AlreadyOpen, CannotOpen, Locked, ShortRead, ShortWrite, BadHeader,
-    BadFieldTable, NotOpen, BadPosition, KindMismatch, OutOfFile, SyncFailed, IoError
+    None,
+    EmptyPath,
+    AlreadyOpen,
+    CannotOpen,
+    Locked,
+    ShortRead,
+    ShortWrite,
+    BadHeader,
+    BadFieldTable,
+    NotOpen,
+    BadPosition,
+    KindMismatch,
+    OutOfFile,
+    SyncFailed,
+    IoError,
+    FieldOutsideRecord,  // the field (or the record id) does not fit inside recordLength
+    CountLimit           // storedRecords or nextRecordId cannot grow past the int32 range
 };
 
 class FuelLogStore {
 public:
-    FuelLogStore();                                          // real files, OFD locks
+    FuelLogStore();  // real files, OFD locks
     explicit FuelLogStore(std::shared_ptr<LogFileOpener> opener);
-    ~FuelLogStore();                                         // closes what is still open
+    ~FuelLogStore();  // closes what is still open
     FuelLogStore(const FuelLogStore&) = delete;
     FuelLogStore& operator=(const FuelLogStore&) = delete;
 
@@ -33,7 +48,7 @@ public:
     // extension), letters without case; any other text does nothing.
     void close(const std::string& pathText);
 
-    std::int32_t recordCount();          // storedRecords; 0 on any failure
+    std::int32_t recordCount();            // storedRecords; 0 on any failure
     bool goTo(std::int32_t recordNumber);  // clamped into the records
     bool skip(std::int32_t step = 1);
     // Field k (1-based). A field number the file lacks, or no store open, is fatal.
@@ -45,7 +60,7 @@ public:
     bool purgeDeleted();
 
     bool isOpen() const;
-    std::int32_t position() const;       // index: -1 .. storedRecords
+    std::int32_t position() const;  // index: -1 .. storedRecords
     StoreFailure lastFailure() const;
 
 private:
