@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QProcess>
 #include <QScreen>
 #include <QUrl>
@@ -21,6 +20,8 @@ namespace {
 
 constexpr int kSecondsPerDay = 86400;
 constexpr double kHalfSecond = 0.5 / kSecondsPerDay;
+// The long date of a Chinese desktop, as the program writes dates ("2005年3月7日").
+const std::string kLongDateFormat = "\x79\x79\x79\x79\xc4\xea\x4d\xd4\xc2\x64\xc8\xd5";  // yyyy年M月d日
 
 QDate dayZero() { return QDate(1899, 12, 30); }
 
@@ -41,6 +42,10 @@ double fromQDateTime(const QDateTime& dateTime) {
     const double days = static_cast<double>(dayZero().daysTo(dateTime.date()));
     const double fraction = (dateTime.time().msecsSinceStartOfDay() / 1000) / double(kSecondsPerDay);
     return days >= 0 ? days + fraction : days - fraction;
+}
+
+void placeControl(QWidget& control, const ControlPlace& place) {
+    control.setGeometry(place.left, place.top, place.width, place.height);
 }
 
 void centreOnScreen(QWidget& window) {
@@ -99,7 +104,7 @@ QtDatePicker::QtDatePicker(QDateTimeEdit* edit) : edit_(edit) {
     edit_->setTimeSpec(Qt::UTC);
     edit_->setDateTimeRange(QDateTime(QDate(100, 1, 1), QTime(0, 0), Qt::UTC),
                             QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC));
-    edit_->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
+    edit_->setDisplayFormat(toQString(kLongDateFormat));
     edit_->setCalendarPopup(true);
     const QDateTime now = QDateTime::currentDateTime();
     const QTime time = now.time();

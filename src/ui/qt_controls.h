@@ -22,6 +22,12 @@ namespace tankora {
 QDateTime toQDateTime(double dateTime);  // brought into the valid range first
 double fromQDateTime(const QDateTime& dateTime);
 
+// A control's design place and size, in pixels of its parent's client area.
+struct ControlPlace {
+    int left, top, width, height;
+};
+void placeControl(QWidget& control, const ControlPlace& place);
+
 // Puts a top-level window in the middle of its screen's free area.
 void centreOnScreen(QWidget& window);
 // The windows' font: a CJK face at the 12-pixel size the control places were laid out for.
@@ -63,7 +69,7 @@ private:
 
 class QtDatePicker : public DatePicker {
 public:
-    // Sets the picker up (long date, calendar pop-up, 0100-01-01 … 9999-12-31) at the
+    // Sets the picker up (long Chinese date, calendar pop-up, 0100-01-01 … 9999-12-31) at the
     // current date and time of day.
     explicit QtDatePicker(QDateTimeEdit* edit);
     double value() const override;

@@ -23,15 +23,9 @@ constexpr int kClientHeight = 249;
 
 const std::string kDesignCaption = "\xcc\xed\xbc\xd3\x2f\xd0\xde\xb8\xc4";  // 添加/修改
 
-struct Place {
-    int left, top, width, height;
-};
-
-void place(QWidget& widget, const Place& p) { widget.setGeometry(p.left, p.top, p.width, p.height); }
-
 struct DialogLabel {
     const char* name;
-    Place place;
+    ControlPlace place;
     const char* text;
 };
 
@@ -51,7 +45,7 @@ const std::array<DialogLabel, 11> kLabels = {{
 
 struct DialogEditBox {
     const char* name;
-    Place place;
+    ControlPlace place;
     EntryBox box;
     bool calculates;  // its text changes drive the live calculation
 };
@@ -69,12 +63,12 @@ const std::vector<std::string> kFullTankChoices = {"\xca\xc7", "\xb7\xf1"};     
 const std::string kOkText = "\xc8\xb7\xb6\xa8";                                            // 确定
 const std::string kCancelText = "\xc8\xa1\xcf\xfb";                                        // 取消
 
-constexpr Place kDatePlace{93, 9, 137, 22};
-constexpr Place kFuelTypePlace{93, 61, 137, 20};
-constexpr Place kFullTankPlace{93, 170, 137, 20};
-constexpr Place kSeparatorPlace{-3, 194, 308, 2};
-constexpr Place kOkPlace{93, 206, 70, 24};
-constexpr Place kCancelPlace{167, 206, 65, 24};
+constexpr ControlPlace kDatePlace{93, 9, 137, 22};
+constexpr ControlPlace kFuelTypePlace{93, 61, 137, 20};
+constexpr ControlPlace kFullTankPlace{93, 170, 137, 20};
+constexpr ControlPlace kSeparatorPlace{-3, 194, 308, 2};
+constexpr ControlPlace kOkPlace{93, 206, 70, 24};
+constexpr ControlPlace kCancelPlace{167, 206, 65, 24};
 
 }  // namespace
 
@@ -108,19 +102,19 @@ QtEntryDialog::QtEntryDialog(EntryDialogEvents& events)
     for (const DialogLabel& design : kLabels) {
         auto* label = new QLabel(toQString(design.text), this);
         label->setObjectName(QString::fromUtf8(design.name));
-        place(*label, design.place);
+        placeControl(*label, design.place);
     }
 
     auto* date = new QDateTimeEdit(this);
     date->setObjectName(QStringLiteral("日期框1"));
-    place(*date, kDatePlace);
+    placeControl(*date, kDatePlace);
     view_->date_.emplace(date);
 
     view_->boxes_.reserve(kEditBoxes.size());
     for (const DialogEditBox& design : kEditBoxes) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromUtf8(design.name));
-        place(*edit, design.place);
+        placeControl(*edit, design.place);
         view_->boxes_.emplace_back(edit);
         if (design.calculates) {
             const EntryBox box = design.box;
@@ -130,26 +124,26 @@ QtEntryDialog::QtEntryDialog(EntryDialogEvents& events)
 
     auto* fuelType = new QComboBox(this);
     fuelType->setObjectName(QStringLiteral("组合框1"));
-    place(*fuelType, kFuelTypePlace);
+    placeControl(*fuelType, kFuelTypePlace);
     view_->fuelType_.emplace(fuelType, kFuelTypes);
 
     auto* fullTank = new QComboBox(this);
     fullTank->setObjectName(QStringLiteral("组合框2"));
-    place(*fullTank, kFullTankPlace);
+    placeControl(*fullTank, kFullTankPlace);
     view_->fullTank_.emplace(fullTank, kFullTankChoices);
     view_->fullTank_->setSelectedIndex(0);
 
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("进度条1"));
     separator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    place(*separator, kSeparatorPlace);
+    placeControl(*separator, kSeparatorPlace);
 
     auto* ok = new QPushButton(toQString(kOkText), this);
     ok->setObjectName(QStringLiteral("按钮1"));
-    place(*ok, kOkPlace);
+    placeControl(*ok, kOkPlace);
     auto* cancel = new QPushButton(toQString(kCancelText), this);
     cancel->setObjectName(QStringLiteral("按钮2"));
-    place(*cancel, kCancelPlace);
+    placeControl(*cancel, kCancelPlace);
     // Neither is a default button: Enter in a box must not press one.
     for (QPushButton* button : {ok, cancel}) {
         button->setAutoDefault(false);

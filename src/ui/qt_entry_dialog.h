@@ -9,6 +9,8 @@
 namespace tankora {
 
 class QtEntryDialog : public QDialog {
+    Q_OBJECT
+
 public:
     explicit QtEntryDialog(EntryDialogEvents& events);
     ~QtEntryDialog() override;

@@ -32,13 +32,9 @@ const std::vector<ReportTable::Column> kLogColumns = {
     {"\xd3\xcd\xba\xc4\xb9\xc0\xbc\xc6", 100},         // 油耗估计
 };
 
-struct Place {
-    int left, top, width, height;
-};
-
 struct SummaryLabel {
-    int number;   // 透明标签<number>
-    Place place;  // inside the panel frame
+    int number;          // 透明标签<number>
+    ControlPlace place;  // inside the panel frame
     const char* text;
 };
 
@@ -62,13 +58,13 @@ const std::array<SummaryLabel, 8> kSummaryLabels = {{
      "\xc6\xbd\xbe\xf9\xd3\xcd\xb7\xd1\x3a\x30\x2e\x30\x30\xd4\xaa\x2f\xb9\xab\xc0\xef"},  // 平均油费:0.00元/公里
 }};
 
-constexpr Place kListPlace{2, 2, 694, 402};
-constexpr Place kPanelPlace{1, 401, 408, 80};
-constexpr Place kLinkPlace{424, 416, 16, 16};
+constexpr ControlPlace kListPlace{2, 2, 694, 402};
+constexpr ControlPlace kPanelPlace{1, 401, 408, 80};
+constexpr ControlPlace kLinkPlace{424, 416, 16, 16};
 
 struct CommandButton {
     int number;  // 按钮<number>
-    Place place;
+    ControlPlace place;
     const char* text;
     void (MainWindowEvents::*event)(MainWindowView&);
 };
@@ -83,8 +79,6 @@ const std::array<CommandButton, 5> kCommandButtons = {{
      &MainWindowEvents::reportClicked},                                            // 生成报告
     {5, {607, 441, 69, 24}, "\xb9\xd8\xb1\xd5", &MainWindowEvents::closeClicked},  // 关闭
 }};
-
-void place(QWidget& widget, const Place& p) { widget.setGeometry(p.left, p.top, p.width, p.height); }
 
 }  // namespace
 
@@ -111,33 +105,33 @@ QtMainWindow::QtMainWindow(MainWindowEvents& events)
 
     auto* list = new ReportTable(kLogColumns, this);
     list->setObjectName(QStringLiteral("超级列表框1"));
-    place(*list, kListPlace);
+    placeControl(*list, kListPlace);
     view_->list_ = std::make_unique<QtReportList>(list);
     connect(list, &QTableWidget::cellDoubleClicked, this, [this] { events_.modifyClicked(*view_); });
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("外形框1"));
     panel->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    place(*panel, kPanelPlace);
+    placeControl(*panel, kPanelPlace);
     view_->labels_.reserve(kSummaryLabels.size());
     for (const SummaryLabel& design : kSummaryLabels) {
         auto* label = new QLabel(toQString(design.text), panel);
         label->setObjectName(QStringLiteral("透明标签%1").arg(design.number));
-        place(*label, design.place);
+        placeControl(*label, design.place);
         view_->labels_.emplace_back(label);
     }
 
     // The link has no look of its own; it only marks where the report is opened from.
     auto* link = new QWidget(this);
     link->setObjectName(QStringLiteral("超级链接框1"));
-    place(*link, kLinkPlace);
+    placeControl(*link, kLinkPlace);
     link->hide();
 
     for (const CommandButton& design : kCommandButtons) {
         auto* button = new QPushButton(toQString(design.text), this);
         button->setObjectName(QStringLiteral("按钮%1").arg(design.number));
         button->setAutoDefault(false);
-        place(*button, design.place);
+        placeControl(*button, design.place);
         const auto event = design.event;
         connect(button, &QPushButton::clicked, this, [this, event] { (events_.*event)(*view_); });
     }

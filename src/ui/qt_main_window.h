@@ -9,6 +9,8 @@
 namespace tankora {
 
 class QtMainWindow : public QWidget {
+    Q_OBJECT
+
 public:
     explicit QtMainWindow(MainWindowEvents& events);
     ~QtMainWindow() override;
