@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -201,6 +202,12 @@ TEST_F(EntryDialogTest, EnterInABoxClosesNothing) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(events.oks, 0);
     EXPECT_EQ(events.destroyedRuns, 0);
+}
+
+TEST_F(EntryDialogTest, ShowsCentredOnTheScreen) {
+    showActive();
+    const QPoint screenCentre = dialog.screen()->availableGeometry().center();
+    EXPECT_LE((dialog.frameGeometry().center() - screenCentre).manhattanLength(), 30);
 }
 
 TEST_F(EntryDialogTest, OkForwardsAndLeavesTheDialogToTheLogic) {

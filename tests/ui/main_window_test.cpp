@@ -111,6 +111,14 @@ TEST_F(MainWindowTest, ControlsSitAtTheirDesignPlacesWithTheirTexts) {
     EXPECT_TRUE(control("按钮5")->isVisible());
 }
 
+TEST_F(MainWindowTest, EnlargingTheWindowMovesNoControl) {
+    window.open();
+    window.resize(1000, 700);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(control("超级列表框1")->geometry(), QRect(2, 2, 694, 402));
+    EXPECT_EQ(control("按钮5")->geometry(), QRect(607, 441, 69, 24));
+}
+
 TEST_F(MainWindowTest, ListHasTheNineColumnsOfTheLog) {
     ReportList& list = window.view().logList();
     const auto expected = testing::mainListColumns();
