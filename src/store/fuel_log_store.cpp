@@ -620,7 +620,14 @@ bool FuelLogStore::addRecord(const std::vector<OptionalFieldValue>& values) {
             s.fail(StoreFailure::CountLimit);
         } else {
             const std::int64_t slot = s.recordStart(counts->storedRecords);
-            if (s.lock(slot, kSingleByte)) {
+            const std::int64_t fileLength = s.file->length();
+            if (fileLength < 0) {
+                s.fail(StoreFailure::IoError);
+            } else if (slot > fileLength) {
+                // A count raised past the records since the open: appending would leave a
+                // hole of records that were never written.
+                s.fail(StoreFailure::OutOfFile);
+            } else if (s.lock(slot, kSingleByte)) {
                 storeInt32(reinterpret_cast<std::uint8_t*>(overlays.front().bytes.data()),
                            counts->nextRecordId);
                 std::uint8_t newCounts[kCountPairLength];

@@ -315,6 +315,17 @@ TEST_F(StoreFields, HugeCountsAndLengthsWrittenAfterOpenFailWithoutOverflowOrAll
     EXPECT_EQ(bytes(), claimed);
 }
 
+TEST_F(StoreFields, AppendRefusesToLeaveAHoleWhenTheCountWasRaisedPastTheRecords) {
+    openWith(test::logWithRecords(3));
+    std::string claimed = bytes();
+    test::putInt32(claimed, 0x10, 1000000);
+    put(claimed);
+    EXPECT_FALSE(store.addRecord(entry(4.0)));
+    EXPECT_EQ(store.lastFailure(), StoreFailure::OutOfFile);
+    store.close(path);
+    EXPECT_EQ(bytes(), claimed);
+}
+
 TEST_F(StoreFields, ModifyOfAHugeRecordInAShortFileFailsBeforeReading) {
     std::string image(emptyLogTemplate());
     test::putInt32(image, 0x18, INT_MAX);
