@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -217,6 +218,10 @@ struct ForeignFieldCase {
     std::int32_t type;
     std::string expectedText;
 };
+
+void PrintTo(const ForeignFieldCase& c, std::ostream* os) {
+    *os << "field " << c.fieldNumber << " as type " << c.type;
+}
 
 class ForeignFieldTableDeathTest : public ::testing::TestWithParam<ForeignFieldCase> {};
 

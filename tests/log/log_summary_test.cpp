@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ struct SummaryCase {
     std::vector<FuelRecord> entries;
     Labels expected;
 };
+
+void PrintTo(const SummaryCase& c, std::ostream* os) { *os << c.name; }
 
 class SummaryTest : public ::testing::TestWithParam<SummaryCase> {};
 
