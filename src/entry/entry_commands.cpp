@@ -53,7 +53,7 @@ void deleteEntry(EntryContext& context) {
     bool found = false;
     bool marked = false;
     const std::int32_t n = store.recordCount();
-    for (std::int32_t i = 1; i <= n; ++i) {
+    for (std::int64_t i = 1; i <= n; ++i) {  // 64 bits: ++i cannot overflow at n = INT32_MAX
         if (sameSerial(readIntegerField(store, kSerialField), serial)) {
             found = true;
             marked = store.deleteRecord();
