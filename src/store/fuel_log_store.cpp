@@ -43,6 +43,9 @@ constexpr std::int64_t kCountLockPauseMs = 20;  // plus the tick modulo the same
 // Records and fields are written from buffers of at most this size, so a hostile
 // recordLength or textWidth never makes the store allocate gigabytes.
 constexpr std::int64_t kWritePieceBytes = 65536;
+// Fields up to this width (every field of the log) are read on the stack with one
+// system call; the list refresh reads eight of them per record.
+constexpr std::int64_t kSmallFieldBytes = 256;
 
 std::int64_t monotonicMilliseconds() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -282,6 +285,16 @@ struct FuelLogStore::Impl {
         if (got < 0) return fail(StoreFailure::IoError), std::nullopt;
         if (got != size) return fail(StoreFailure::ShortRead), std::nullopt;
         return bytes;
+    }
+
+    // Reads exactly `size` bytes into `buffer` without asking the file's length: the
+    // read's own count tells a place at or past the end from a short read.
+    bool readInto(std::int64_t offset, std::uint8_t* buffer, std::int64_t size) {
+        const std::int64_t got = file->readAt(offset, buffer, static_cast<std::size_t>(size));
+        if (got < 0) return fail(StoreFailure::IoError);
+        if (got == 0 && size > 0) return fail(StoreFailure::OutOfFile);
+        if (got != size) return fail(StoreFailure::ShortRead);
+        return true;
     }
 
     bool writeBytes(std::int64_t offset, const void* data, std::size_t size) {
@@ -569,10 +582,17 @@ FieldValue FuelLogStore::readField(int fieldNumber) {
     if (!s.fitsRecord(field)) return s.fail(StoreFailure::FieldOutsideRecord), empty;
     const std::int64_t start = s.recordStart(s.position);
     if (!s.lock(start, kSingleByte)) return empty;
-    const auto bytes = s.readExactly(start + field.offset, field.width);
+    FieldValue value = empty;
+    if (field.width <= kSmallFieldBytes) {
+        std::uint8_t buffer[kSmallFieldBytes];
+        if (s.readInto(start + field.offset, buffer, field.width)) {
+            value = decodeValue(*kind, buffer, static_cast<std::size_t>(field.width));
+        }
+    } else if (const auto bytes = s.readExactly(start + field.offset, field.width)) {
+        value = decodeValue(*kind, bytes->data(), bytes->size());
+    }
     s.unlock(start, kSingleByte);
-    if (!bytes) return empty;
-    return decodeValue(*kind, bytes->data(), bytes->size());
+    return value;
 }
 
 bool FuelLogStore::writeField(int fieldNumber, const OptionalFieldValue& value) {
