@@ -6,11 +6,6 @@
 namespace tankora {
 namespace {
 
-const std::string kRuntimeErrorHeading = "\xd4\xcb\xd0\xd0\xca\xb1\xb3\xf6\xb4\xed\x21";  // 运行时出错!
-const std::string kErrorCodeLabel = "\xb4\xed\xce\xf3\xb4\xfa\xc2\xeb\xa3\xba";           // 错误代码：
-const std::string kErrorMessageLabel = "\xb4\xed\xce\xf3\xd0\xc5\xcf\xa2\xa3\xba";        // 错误信息：
-const std::string kLineBreak = "\r\n";
-
 constexpr int kNotNumericCode = 2;
 // 未得到所需要的数值型数据
 const std::string kNotNumericMessage =
@@ -22,23 +17,17 @@ const std::string kTypeMismatchMessage =
 
 FieldValue readNumeric(FuelLogStore& store, int fieldNumber) {
     FieldValue value = store.readField(fieldNumber);
-    if (!value.isNumeric()) fatalError(runtimeErrorText(kNotNumericCode, kNotNumericMessage));
+    if (!value.isNumeric()) fatalError(runtimeErrorText(kNotNumericMessage, kNotNumericCode));
     return value;
 }
 
 FieldValue readOfKind(FuelLogStore& store, int fieldNumber, FieldKind kind) {
     FieldValue value = store.readField(fieldNumber);
-    if (value.kind != kind) fatalError(runtimeErrorText(kTypeMismatchCode, kTypeMismatchMessage));
+    if (value.kind != kind) fatalError(runtimeErrorText(kTypeMismatchMessage, kTypeMismatchCode));
     return value;
 }
 
 }  // namespace
-
-std::string runtimeErrorText(int errorCode, const std::string& message) {
-    return kRuntimeErrorHeading + kLineBreak + kLineBreak + kErrorCodeLabel +
-           numberToText(static_cast<std::int32_t>(errorCode)) + kLineBreak + kLineBreak + kErrorMessageLabel +
-           message + kLineBreak;
-}
 
 std::int32_t readIntegerField(FuelLogStore& store, int fieldNumber) {
     const FieldValue value = readNumeric(store, fieldNumber);

@@ -22,7 +22,4 @@ bool readLogicalField(FuelLogStore& store, int fieldNumber);
 // All ten fields of the current record, in field order.
 FuelRecord readFuelRecord(FuelLogStore& store);
 
-// The text of the runtime-error box: heading, code and message.
-std::string runtimeErrorText(int errorCode, const std::string& message);
-
 }  // namespace tankora

@@ -20,9 +20,7 @@
 namespace tankora {
 namespace {
 
-// The box text of the two fatal reads: heading, two line breaks, label, reason, line break.
-const std::string kRuntimeErrorHeading = "\xd4\xcb\xd0\xd0\xca\xb1\xb3\xf6\xb4\xed\x21";  // 运行时出错!
-const std::string kErrorInfoLabel = "\xb4\xed\xce\xf3\xd0\xc5\xcf\xa2\xa3\xba";           // 错误信息：
+// The reasons of the two fatal reads.
 const std::string kMissingFieldReason =
     "\xd6\xb8\xb6\xa8\xd7\xd6\xb6\xce\xb2\xbb\xb4\xe6\xd4\xda";  // 指定字段不存在
 // 未指定当前数据库或者指定数据库未打开
@@ -30,11 +28,8 @@ const std::string kNoStoreReason =
     "\xce\xb4\xd6\xb8\xb6\xa8\xb5\xb1\xc7\xb0\xca\xfd\xbe\xdd\xbf\xe2\xbb\xf2\xd5\xdf\xd6\xb8\xb6\xa8\xca\xfd"
     "\xbe"
     "\xdd\xbf\xe2\xce\xb4\xb4\xf2\xbf\xaa";
-const std::string kLineBreak = "\r\n";
 
-[[noreturn]] void stopWithRuntimeError(const std::string& reason) {
-    fatalError(kRuntimeErrorHeading + kLineBreak + kLineBreak + kErrorInfoLabel + reason + kLineBreak);
-}
+[[noreturn]] void stopWithRuntimeError(const std::string& reason) { fatalError(runtimeErrorText(reason)); }
 
 constexpr std::int64_t kCountLockOffset = kStoredRecordsOffset;  // byte 16
 constexpr std::int64_t kSingleByte = 1;
