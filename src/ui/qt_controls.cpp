@@ -189,12 +189,15 @@ int QtReportList::appendRow() {
 void QtReportList::setCellText(int row, int column, const std::string& text) {
     if (!inRange(row, column)) return;
     QTableWidgetItem* item = table_->item(row, column);
-    if (item == nullptr) {
-        item = new QTableWidgetItem;
-        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        table_->setItem(row, column, item);
+    if (item != nullptr) {
+        item->setText(toQString(text));
+        return;
     }
-    item->setText(toQString(text));
+    // A new cell gets its text before it joins the table, so the table tells its views
+    // of one change, not two.
+    item = new QTableWidgetItem(toQString(text));
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    table_->setItem(row, column, item);
 }
 
 std::string QtReportList::cellText(int row, int column) const {
