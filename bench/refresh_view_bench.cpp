@@ -1,0 +1,132 @@
+// refreshLog into the real main window (Qt's list and labels, shown on the offscreen
+// platform, with the repaint that follows) beside refreshLog into the fake view, on
+// the same file in the same iteration. Both pay the same store work; the difference is
+// what the window adds. Memory: the heap and the resident size the filled list holds
+// beyond the empty one, beside the bytes of the rows' texts.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdint>
+#include <fstream>
+#include <stdexcept>
+
+#include "bench_log.h"
+#include "log/log_refresh.h"
+#include "support/fake_toolkit.h"
+#include "ui/qt_main_window.h"
+
+namespace tankora::bench {
+namespace {
+
+class NoEvents : public MainWindowEvents {
+public:
+    void created(MainWindowView&) override {}
+    void destroying(MainWindowView&) override {}
+    void addClicked(MainWindowView&) override {}
+    void modifyClicked(MainWindowView&) override {}
+    void deleteClicked(MainWindowView&) override {}
+    void reportClicked(MainWindowView&) override {}
+    void closeClicked(MainWindowView&) override {}
+};
+
+std::int64_t heapBytes() { return static_cast<std::int64_t>(mallinfo2().uordblks); }
+
+std::int64_t residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::int64_t size = 0;
+    std::int64_t resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// The GBK bytes of every cell: what the rows say, before any toolkit's bookkeeping.
+std::int64_t textBytes(const ReportList& list) {
+    std::int64_t bytes = 0;
+    for (int row = 0; row < list.rowCount(); ++row) {
+        for (int column = 0; column < list.columnCount(); ++column)
+            bytes += list.cellText(row, column).size();
+    }
+    return bytes;
+}
+
+void BM_RefreshIntoWindow(benchmark::State& state) {
+    const std::int64_t entries = state.range(0);
+    TempFolder folder;
+    const std::string path = folder.file("car.mdb");
+    writeWholeFile(path, logFileBytes(entries));
+    FuelLogStore store;
+    testing::FakeMessageBoxes messages;
+    testing::FakeMainWindow fake;
+    NoEvents events;
+    QtMainWindow window(events);
+    window.open();
+    QApplication::processEvents();
+
+    double qtSeconds = 0;
+    double paintSeconds = 0;
+    double fakeSeconds = 0;
+    double longestStall = 0;
+    for (auto _ : state) {
+        double start = threadCpuSeconds();
+        const double wallStart = wallSeconds();
+        refreshLog(path, store, window.view(), messages);
+        const double painting = threadCpuSeconds();
+        QApplication::processEvents();  // the repaint: until then the window does not answer
+        const double spent = threadCpuSeconds() - start;
+        paintSeconds += threadCpuSeconds() - painting;
+        longestStall = std::max(longestStall, wallSeconds() - wallStart);
+        qtSeconds += spent;
+        state.SetIterationTime(spent);
+
+        start = threadCpuSeconds();
+        refreshLog(path, store, fake, messages);
+        fakeSeconds += threadCpuSeconds() - start;
+        if (window.view().logList().rowCount() != entries || fake.list.rowCount() != entries) {
+            throw std::runtime_error("the refresh did not list every entry");
+        }
+    }
+    // What the filled list holds: emptied, then filled once more.
+    window.view().logList().deleteAllRows();
+    QApplication::processEvents();
+    const std::int64_t heapBefore = heapBytes();
+    const std::int64_t residentBefore = residentBytes();
+    refreshLog(path, store, window.view(), messages);
+    QApplication::processEvents();
+    const double heapPerRow = static_cast<double>(heapBytes() - heapBefore) / static_cast<double>(entries);
+    const double residentPerRow =
+        static_cast<double>(residentBytes() - residentBefore) / static_cast<double>(entries);
+    const double textPerRow = static_cast<double>(textBytes(fake.list)) / static_cast<double>(entries);
+
+    const double iterations = static_cast<double>(state.iterations());
+    state.SetItemsProcessed(state.iterations() * entries);
+    state.counters["window_ms"] = 1e3 * qtSeconds / iterations;
+    state.counters["paint_ms"] = 1e3 * paintSeconds / iterations;
+    state.counters["fake_ms"] = 1e3 * fakeSeconds / iterations;
+    state.counters["ratio"] = qtSeconds / fakeSeconds;
+    state.counters["stall_wall_ms"] = 1e3 * longestStall;
+    state.counters["heap_per_row"] = heapPerRow;
+    state.counters["rss_per_row"] = residentPerRow;
+    state.counters["text_per_row"] = textPerRow;
+}
+BENCHMARK(BM_RefreshIntoWindow)
+    ->ArgName("entries")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tankora::bench
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
