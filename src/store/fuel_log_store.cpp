@@ -348,6 +348,8 @@ struct FuelLogStore::Impl {
     bool validateAndRepair();
     bool compactChunks(std::int32_t storedRecords, std::int64_t& kept, std::int64_t& dropped);
     void markStaleSlots(std::int64_t from, std::int64_t to);
+    bool dropMarkedRecords();
+    bool markRepeatedIds(std::int32_t storedRecords, bool& marked);
 };
 
 // --- open and close ---------------------------------------------------------------
@@ -436,6 +438,10 @@ bool FuelLogStore::Impl::validateAndRepair() {
         field.width = fieldWidthOfType(field.type, field.textWidth);
         fields.push_back(field);
     }
+    // Only a file that is accepted whole is repaired past its tail.
+    bool repeated = false;
+    if (!markRepeatedIds(storedRecords, repeated)) return false;
+    if (repeated && !dropMarkedRecords()) return false;
     return true;
 }
 
@@ -508,6 +514,65 @@ bool FuelLogStore::Impl::compactChunks(std::int32_t storedRecords, std::int64_t&
         remaining -= records;
     }
     return true;
+}
+
+// The purge proper, under the whole-file lock: compaction, then the lowered count.
+bool FuelLogStore::Impl::dropMarkedRecords() {
+    std::uint8_t countBytes[4];
+    if (file->readAt(kStoredRecordsOffset, countBytes, sizeof countBytes) != 4)
+        return fail(StoreFailure::ShortRead);
+    const std::int32_t storedRecords = std::max(0, loadInt32(countBytes));
+    if (recordLength < kRecordIdLength) return true;  // no room for ids, so none is marked
+    const std::int64_t fileLength = file->length();
+    if (fileLength < 0) return fail(StoreFailure::IoError);
+    // A data area shorter than its count is refused before anything moves.
+    if (fileLength < recordStart(storedRecords)) return fail(StoreFailure::ShortRead);
+    std::int64_t kept = 0;
+    std::int64_t dropped = 0;
+    if (!compactChunks(storedRecords, kept, dropped)) return false;
+    if (dropped == 0) return true;
+    std::uint8_t keptBytes[4];
+    storeInt32(keptBytes, static_cast<std::int32_t>(kept));
+    if (!sync() || !writeBytes(kStoredRecordsOffset, keptBytes, sizeof keptBytes)) return false;
+    if (!file->setLength(recordStart(kept))) return fail(StoreFailure::IoError);
+    return sync();
+}
+
+// A purge stopped part-way (a crash, a failed write) leaves the records it had moved
+// down also at their old places, with the count not yet lowered. Ids are never reused,
+// so an id met twice can only be such a copy. The last copy is kept: it is the original,
+// which the move never wrote, while a cut move write can only have torn a lower copy.
+// The earlier copies are marked; the caller then purges, finishing what was stopped.
+bool FuelLogStore::Impl::markRepeatedIds(std::int32_t storedRecords, bool& marked) {
+    marked = false;
+    if (recordLength < kRecordIdLength || storedRecords < 2) return true;
+    std::vector<std::pair<std::int32_t, std::int32_t>> ids;  // (id, index) of live records
+    bool ascending = true;
+    const std::int64_t chunkRecords = std::max<std::int64_t>(1, kPurgeChunkBytes / recordLength);
+    std::vector<std::uint8_t> chunk;
+    for (std::int64_t first = 0; first < storedRecords; first += chunkRecords) {
+        const std::int64_t records = std::min<std::int64_t>(chunkRecords, storedRecords - first);
+        chunk.resize(static_cast<std::size_t>(records * recordLength));
+        const std::int64_t got = file->readAt(recordStart(first), chunk.data(), chunk.size());
+        if (got != static_cast<std::int64_t>(chunk.size()))
+            return fail(got < 0 ? StoreFailure::IoError : StoreFailure::ShortRead);
+        for (std::int64_t i = 0; i < records; ++i) {
+            const std::int32_t id = loadInt32(chunk.data() + i * recordLength + kRecordIdOffset);
+            if (id <= 0) continue;
+            ascending = ascending && (ids.empty() || id > ids.back().first);
+            ids.emplace_back(id, static_cast<std::int32_t>(first + i));
+        }
+    }
+    if (ascending) return true;  // the usual file: nothing can repeat
+    std::sort(ids.begin(), ids.end());
+    for (std::size_t i = 0; i + 1 < ids.size(); ++i) {
+        if (ids[i].first != ids[i + 1].first) continue;
+        std::uint8_t bytes[kRecordIdLength];
+        storeInt32(bytes, -ids[i].first);
+        if (!writeBytes(recordStart(ids[i].second) + kRecordIdOffset, bytes, sizeof bytes)) return false;
+        marked = true;
+    }
+    return !marked || sync();
 }
 
 // --- the public operations ----------------------------------------------------------
@@ -649,8 +714,11 @@ bool FuelLogStore::addRecord(const std::vector<OptionalFieldValue>& values) {
                 storeInt32(newCounts, counts->storedRecords + 1);
                 storeInt32(newCounts + 4, counts->nextRecordId + 1);
                 // The record reaches the disk before the count that makes it part of the log.
+                // nextRecordId is raised before storedRecords: a count raised alone would
+                // hand this record's id to the next append.
                 added = s.writeOverlaid(slot, s.recordLength, overlays) && s.sync() &&
-                        s.writeBytes(kStoredRecordsOffset, newCounts, sizeof newCounts) && s.sync();
+                        s.writeBytes(kNextRecordIdOffset, newCounts + 4, 4) &&
+                        s.writeBytes(kStoredRecordsOffset, newCounts, 4) && s.sync();
                 if (added) s.position = counts->storedRecords;
                 s.unlock(slot, kSingleByte);
             }
@@ -708,28 +776,7 @@ bool FuelLogStore::purgeDeleted() {
     Impl& s = *impl_;
     if (!s.begin()) return false;
     if (!s.lock(kWholeFileLockOffset, kWholeFileLockLength)) return false;
-    auto purge = [&s]() -> bool {
-        std::uint8_t countBytes[4];
-        if (s.file->readAt(kStoredRecordsOffset, countBytes, sizeof countBytes) != 4) {
-            return s.fail(StoreFailure::ShortRead);
-        }
-        const std::int32_t storedRecords = std::max(0, loadInt32(countBytes));
-        if (s.recordLength < kRecordIdLength) return true;  // no room for ids, so none is marked
-        const std::int64_t fileLength = s.file->length();
-        if (fileLength < 0) return s.fail(StoreFailure::IoError);
-        // A data area shorter than its count is refused before anything moves.
-        if (fileLength < s.recordStart(storedRecords)) return s.fail(StoreFailure::ShortRead);
-        std::int64_t kept = 0;
-        std::int64_t dropped = 0;
-        if (!s.compactChunks(storedRecords, kept, dropped)) return false;
-        if (dropped == 0) return true;
-        std::uint8_t keptBytes[4];
-        storeInt32(keptBytes, static_cast<std::int32_t>(kept));
-        if (!s.sync() || !s.writeBytes(kStoredRecordsOffset, keptBytes, sizeof keptBytes)) return false;
-        if (!s.file->setLength(s.recordStart(kept))) return s.fail(StoreFailure::IoError);
-        return s.sync();
-    };
-    const bool purged = purge();
+    const bool purged = s.dropMarkedRecords();
     if (purged) s.position = 0;
     s.unlock(kWholeFileLockOffset, kWholeFileLockLength);
     return purged;
