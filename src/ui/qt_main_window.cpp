@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/gbk_qt.h"
+#include "ui/main_list_columns.h"
 #include "ui/qt_controls.h"
 
 namespace tankora {
@@ -20,17 +21,11 @@ namespace {
 constexpr int kClientWidth = 698;
 constexpr int kClientHeight = 482;
 
-const std::vector<ReportTable::Column> kLogColumns = {
-    {"\xd0\xf2\xba\xc5", 50},                          // 序号
-    {"\xc8\xd5\xc6\xda", 100},                         // 日期
-    {"\xc0\xef\xb3\xcc\xb1\xed\xb6\xc1\xca\xfd", 90},  // 里程表读数
-    {"\xd0\xd0\xca\xb9\xc0\xef\xb3\xcc", 90},          // 行使里程
-    {"\xbc\xd3\xd3\xcd\xc1\xbf", 60},                  // 加油量
-    {"\xc8\xbc\xd3\xcd\xc0\xe0\xd0\xcd", 65},          // 燃油类型
-    {"\xbd\xf0\xb6\xee", 65},                          // 金额
-    {"\xbc\xd3\xc2\xfa", 50},                          // 加满
-    {"\xd3\xcd\xba\xc4\xb9\xc0\xbc\xc6", 100},         // 油耗估计
-};
+std::vector<ReportTable::Column> logColumns() {
+    std::vector<ReportTable::Column> columns;
+    for (const MainListColumn& column : kMainListColumns) columns.push_back({column.title, column.width});
+    return columns;
+}
 
 struct SummaryLabel {
     int number;          // 透明标签<number>
@@ -103,7 +98,7 @@ QtMainWindow::QtMainWindow(MainWindowEvents& events)
     useWindowFont(*this);
     resize(kClientWidth, kClientHeight);
 
-    auto* list = new ReportTable(kLogColumns, this);
+    auto* list = new ReportTable(logColumns(), this);
     list->setObjectName(QStringLiteral("超级列表框1"));
     placeControl(*list, kListPlace);
     view_->list_ = std::make_unique<QtReportList>(list);

@@ -10,9 +10,9 @@ namespace tankora {
 namespace {
 
 using testing::exists;
-using testing::fileBytes;
+using testing::readFileBytes;
 using testing::isFolder;
-using testing::putFile;
+using testing::writeFileBytes;
 using testing::TempHome;
 
 // "用户注意.txt" as the file system names it.
@@ -53,7 +53,7 @@ TEST(SpecialFolder, MapsTheFolderNumbersOntoTheEnvironment) {
     std::string tempDir = home.path() + "/tmp";
     ASSERT_TRUE(std::filesystem::create_directory(tempDir));
     std::string plainFile = home.path() + "/plain";
-    putFile(plainFile, "x");
+    writeFileBytes(plainFile, "x");
     std::string h = home.path() + "/";
 
     struct Case {
@@ -93,9 +93,9 @@ TEST(SpecialFolder, MapsTheFolderNumbersOntoTheEnvironment) {
 TEST(NoticeFile, HoldsExactlyTheNoticeAndReplacesWhatWasThere) {
     TempHome home;
     std::string folder = home.path() + "/";
-    putFile(folder + kNoticeName, std::string(500, 'z'));
+    writeFileBytes(folder + kNoticeName, std::string(500, 'z'));
     ASSERT_TRUE(writeNoticeFile(folder));
-    EXPECT_EQ(fileBytes(folder + kNoticeName), kNoticeBytes);
+    EXPECT_EQ(readFileBytes(folder + kNoticeName), kNoticeBytes);
     EXPECT_EQ(kNoticeBytes.size(), 84u);
     EXPECT_FALSE(writeNoticeFile(folder + "missing/"));
 }
@@ -105,7 +105,7 @@ TEST(DataRoot, IsCreatedBelowTheDataHomeWithTheNotice) {
     std::string root = home.path() + "/.local/share/Ravelt/";
     EXPECT_EQ(resolveDataRoot(home.environment()), root);
     EXPECT_TRUE(isFolder(root));
-    EXPECT_EQ(fileBytes(root + kNoticeName), kNoticeBytes);
+    EXPECT_EQ(readFileBytes(root + kNoticeName), kNoticeBytes);
     EXPECT_FALSE(exists(home.path() + "/.3d"));
 }
 
@@ -114,7 +114,7 @@ TEST(DataRoot, FollowsAnAbsoluteXdgDataHomeAndIgnoresARelativeOne) {
     Environment environment = home.environment();
     environment.xdgDataHome = home.path() + "/data/home";
     EXPECT_EQ(resolveDataRoot(environment), home.path() + "/data/home/Ravelt/");
-    EXPECT_EQ(fileBytes(home.path() + "/data/home/Ravelt/" + kNoticeName), kNoticeBytes);
+    EXPECT_EQ(readFileBytes(home.path() + "/data/home/Ravelt/" + kNoticeName), kNoticeBytes);
 
     environment.xdgDataHome = "data/relative";
     EXPECT_EQ(resolveDataRoot(environment), home.path() + "/.local/share/Ravelt/");
@@ -124,12 +124,12 @@ TEST(DataRoot, EveryProbeRewritesTheNotice) {
     TempHome home;
     std::string notice = home.path() + "/.local/share/Ravelt/" + kNoticeName;
     resolveDataRoot(home.environment());
-    putFile(notice, "changed");
+    writeFileBytes(notice, "changed");
     resolveDataRoot(home.environment());
-    EXPECT_EQ(fileBytes(notice), kNoticeBytes);
-    putFile(notice, "changed");
+    EXPECT_EQ(readFileBytes(notice), kNoticeBytes);
+    writeFileBytes(notice, "changed");
     resolveSettingsPath(home.environment());
-    EXPECT_EQ(fileBytes(notice), kNoticeBytes);
+    EXPECT_EQ(readFileBytes(notice), kNoticeBytes);
 }
 
 TEST(SettingsPath, LiesInTheWritableDataRootAndIsNotCreated) {
@@ -142,7 +142,7 @@ TEST(SettingsPath, LiesInTheWritableDataRootAndIsNotCreated) {
 TEST(UnwritableDataRoot, MovesSettingsToTheConfigFolderAndDataToTheFallback) {
     TempHome home;
     // A data home below a regular file cannot be created, whoever runs the test.
-    putFile(home.path() + "/blocker", "x");
+    writeFileBytes(home.path() + "/blocker", "x");
     Environment environment = home.environment();
     environment.xdgDataHome = home.path() + "/blocker/data";
 
@@ -157,7 +157,7 @@ TEST(UnwritableDataRoot, MovesSettingsToTheConfigFolderAndDataToTheFallback) {
 
 TEST(UnwritableDataRoot, UsesTheConfiguredConfigFolder) {
     TempHome home;
-    putFile(home.path() + "/blocker", "x");
+    writeFileBytes(home.path() + "/blocker", "x");
     Environment environment = home.environment();
     environment.xdgDataHome = home.path() + "/blocker";
     environment.xdgConfigHome = home.path() + "/conf";

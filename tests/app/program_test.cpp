@@ -17,7 +17,7 @@ namespace tankora {
 namespace {
 
 using testing::exists;
-using testing::fileBytes;
+using testing::readFileBytes;
 using testing::TempHome;
 
 struct Child {
@@ -80,12 +80,12 @@ TEST(Program, FirstStartWritesTheEmptyLogAndKeepsRunning) {
     Child child = start({"HOME=" + home.path(), "QT_QPA_PLATFORM=offscreen", "TMPDIR=" + home.path()}, false);
     ASSERT_GT(child.pid, 0);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (fileBytes(database).size() != 836 && std::chrono::steady_clock::now() < deadline) {
+    while (readFileBytes(database).size() != 836 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     int status = 0;
     EXPECT_EQ(::waitpid(child.pid, &status, WNOHANG), 0) << "the program ended on its own";
-    EXPECT_EQ(fileBytes(database).size(), 836u);
+    EXPECT_EQ(readFileBytes(database).size(), 836u);
     ::kill(child.pid, SIGTERM);
     ::waitpid(child.pid, &status, 0);
     ::close(child.stderrPipe);

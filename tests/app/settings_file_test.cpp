@@ -12,8 +12,8 @@ namespace tankora {
 namespace {
 
 using testing::exists;
-using testing::fileBytes;
-using testing::putFile;
+using testing::readFileBytes;
+using testing::writeFileBytes;
 using testing::TempHome;
 
 const std::string kSection = "Tankora";
@@ -64,7 +64,7 @@ TEST_F(SettingsFileTest, ReadsValuesTheWayThePrivateProfileDid) {
         {"trail bytes are not folded", "[Tankora]\r\n\x81\x41=1\r\n", "\x81\x61", "dflt"},
     };
     for (const Case& c : cases) {
-        putFile(path(), c.file);
+        writeFileBytes(path(), c.file);
         EXPECT_EQ(readSetting(path(), kSection, c.key, "dflt"), c.expected) << c.what;
     }
 }
@@ -77,14 +77,14 @@ TEST_F(SettingsFileTest, AMissingFileGivesTheDefault) {
 }
 
 TEST_F(SettingsFileTest, LongValuesComeBackCutToTheBuffer) {
-    putFile(path(),
+    writeFileBytes(path(),
             "[Tankora]\r\nlong=" + std::string(20000, 'x') + "\r\nat=" + std::string(10239, 'y') + "\r\n");
     EXPECT_EQ(readSetting(path(), kSection, "long", ""), std::string(10239, 'x'));
     EXPECT_EQ(readSetting(path(), kSection, "at", ""), std::string(10239, 'y'));
     // A two-byte character that would straddle the end is left out whole.
     std::string tables;
     for (int i = 0; i < 6000; ++i) tables += kTable;
-    putFile(path(), "[Tankora]\r\nwide=" + tables + "\r\n");
+    writeFileBytes(path(), "[Tankora]\r\nwide=" + tables + "\r\n");
     std::string wide = readSetting(path(), kSection, "wide", "");
     EXPECT_EQ(wide.size(), 10238u);
     EXPECT_EQ(wide, tables.substr(0, 10238));
@@ -127,9 +127,9 @@ TEST_F(SettingsFileTest, WritesChangeOnlyTheKeysLine) {
     };
     for (const Case& c : cases) {
         std::filesystem::remove(path());
-        if (!c.before.empty()) putFile(path(), c.before);
+        if (!c.before.empty()) writeFileBytes(path(), c.before);
         EXPECT_TRUE(writeSetting(path(), kSection, c.key, c.value)) << c.what;
-        EXPECT_EQ(fileBytes(path()), c.after) << c.what;
+        EXPECT_EQ(readFileBytes(path()), c.after) << c.what;
     }
 }
 
@@ -145,7 +145,7 @@ TEST_F(SettingsFileTest, WhatIsWrittenReadsBack) {
 }
 
 TEST_F(SettingsFileTest, AWriteReplacesTheFileWholeAndLeavesNothingBeside) {
-    putFile(path(), "[Tankora]\r\n" + kPlace + "=0\r\n");
+    writeFileBytes(path(), "[Tankora]\r\n" + kPlace + "=0\r\n");
     ASSERT_EQ(::chmod(path().c_str(), 0640), 0);
     ASSERT_TRUE(writeSetting(path(), kSection, kPlace, "3"));
     struct stat info {};

@@ -21,9 +21,9 @@ using testing::exists;
 using testing::FakeEntryDialog;
 using testing::FakeMainWindow;
 using testing::FakeToolkit;
-using testing::fileBytes;
+using testing::readFileBytes;
 using testing::isFolder;
-using testing::putFile;
+using testing::writeFileBytes;
 using testing::TempHome;
 
 const std::string kNoticeName = "\xe7\x94\xa8\xe6\x88\xb7\xe6\xb3\xa8\xe6\x84\x8f.txt";  // 用户注意.txt
@@ -71,11 +71,11 @@ TEST_F(StartUpTest, FirstStartLaysOutTheDataRootAndTheEmptyLog) {
     EXPECT_EQ(session.window.win.title, "Tankora v3.0");
 
     EXPECT_TRUE(isFolder(dataRoot() + "Tankora"));
-    std::string notice = fileBytes(dataRoot() + kNoticeName);
+    std::string notice = readFileBytes(dataRoot() + kNoticeName);
     EXPECT_EQ(notice.size(), 84u);
     EXPECT_EQ(notice.substr(0, 4), "\xb1\xbe\xc4\xbf");  // 本目
     EXPECT_EQ(notice.substr(82), "\r\n");
-    std::string database = fileBytes(databasePath());
+    std::string database = readFileBytes(databasePath());
     EXPECT_EQ(database.size(), 836u);
     EXPECT_EQ(database, std::string(emptyLogTemplate()));
     EXPECT_FALSE(exists(settingsPath()));
@@ -90,7 +90,7 @@ TEST_F(StartUpTest, DestroyingStoresTheDisplayStateInTheSettingsFile) {
     Session session(home.environment());
     session.controller.created(session.window);
     session.controller.destroying(session.window);
-    EXPECT_EQ(fileBytes(settingsPath()), "[Tankora]\r\n" + kPlace + "=0\r\n");
+    EXPECT_EQ(readFileBytes(settingsPath()), "[Tankora]\r\n" + kPlace + "=0\r\n");
 }
 
 TEST_F(StartUpTest, TheStoredDisplayStateOpensTheWindow) {
@@ -104,7 +104,7 @@ TEST_F(StartUpTest, TheStoredDisplayStateOpensTheWindow) {
         Session session(home.environment());
         if (c.stored) {
             std::filesystem::create_directories(dataRoot());
-            putFile(settingsPath(), std::string("[Tankora]\r\n") + kPlace + "=" + c.stored + "\r\n");
+            writeFileBytes(settingsPath(), std::string("[Tankora]\r\n") + kPlace + "=" + c.stored + "\r\n");
         }
         session.controller.created(session.window);
         EXPECT_EQ(session.window.win.displayState(), c.expected) << (c.stored ? c.stored : "(missing)");
@@ -133,15 +133,15 @@ TEST_F(StartUpTest, AnExistingLogFileIsNeverTouched) {
     std::string damaged = std::string(emptyLogTemplate()).substr(0, 400) + std::string("\xff\x00garbage", 9);
     for (const std::string& contents : {std::string(), std::string("not a log at all"), damaged}) {
         std::filesystem::create_directories(dataRoot() + "Tankora");
-        putFile(databasePath(), contents);
+        writeFileBytes(databasePath(), contents);
         Session session(home.environment(), std::make_unique<FuelLogStore>(std::make_shared<NoFileOpener>()));
         session.controller.created(session.window);
-        EXPECT_EQ(fileBytes(databasePath()), contents) << contents.size();
+        EXPECT_EQ(readFileBytes(databasePath()), contents) << contents.size();
     }
 }
 
 TEST_F(StartUpTest, AnUnwritableDataRootMovesSettingsAndData) {
-    putFile(home.path() + "/blocker", "x");
+    writeFileBytes(home.path() + "/blocker", "x");
     Environment environment = home.environment();
     environment.xdgDataHome = home.path() + "/blocker/share";
     Session session(environment);
@@ -149,17 +149,17 @@ TEST_F(StartUpTest, AnUnwritableDataRootMovesSettingsAndData) {
 
     EXPECT_EQ(session.appState.settingsPath, home.path() + "/.config/Quorbane.txt");
     EXPECT_EQ(session.appState.databasePath, home.path() + "/.3d/Tankora/car.mdb");
-    EXPECT_EQ(fileBytes(home.path() + "/.3d/Tankora/car.mdb"), std::string(emptyLogTemplate()));
+    EXPECT_EQ(readFileBytes(home.path() + "/.3d/Tankora/car.mdb"), std::string(emptyLogTemplate()));
     EXPECT_TRUE(session.toolkit.messages.shown.empty());
 
     session.window.win.state = 3;
     session.controller.destroying(session.window);
-    EXPECT_EQ(fileBytes(home.path() + "/.config/Quorbane.txt"), "[Tankora]\r\n" + kPlace + "=3\r\n");
+    EXPECT_EQ(readFileBytes(home.path() + "/.config/Quorbane.txt"), "[Tankora]\r\n" + kPlace + "=3\r\n");
 }
 
 TEST_F(StartUpTest, WithoutADataFolderTheWindowOpensEmptyAfterOneMessage) {
-    putFile(home.path() + "/blocker", "x");
-    putFile(home.path() + "/.3d", "a file where the fallback root would be");
+    writeFileBytes(home.path() + "/blocker", "x");
+    writeFileBytes(home.path() + "/.3d", "a file where the fallback root would be");
     Environment environment = home.environment();
     environment.xdgDataHome = home.path() + "/blocker";
     Session session(environment);

@@ -11,33 +11,22 @@
 #include <string>
 
 #include "app/data_locations.h"
+#include "support/temp_folder.h"
 
 namespace tankora::testing {
 
 class TempHome {
 public:
-    TempHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tankora-home-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no temporary folder";
-        path_ = pattern;
-    }
-    ~TempHome() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempHome(const TempHome&) = delete;
-    TempHome& operator=(const TempHome&) = delete;
-
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return folder_.path(); }
     // The environment of a user with this home and no XDG variables set.
     Environment environment() const {
         Environment environment;
-        environment.home = path_;
+        environment.home = folder_.path();
         return environment;
     }
 
 private:
-    std::string path_;
+    TempFolder folder_{"tankora-home"};
 };
 
 inline bool exists(const std::string& path) {
@@ -48,17 +37,6 @@ inline bool exists(const std::string& path) {
 inline bool isFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-inline std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void putFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << path;
 }
 
 }  // namespace tankora::testing

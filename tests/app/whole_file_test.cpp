@@ -11,8 +11,8 @@
 namespace tankora {
 namespace {
 
-using testing::fileBytes;
-using testing::putFile;
+using testing::readFileBytes;
+using testing::writeFileBytes;
 using testing::TempHome;
 
 std::vector<std::string> namesIn(const std::string& folder) {
@@ -26,19 +26,19 @@ TEST(CreateNewFile, WritesOnlyWhereNothingIs) {
     TempHome home;
     std::string path = home.path() + "/car.mdb";
     ASSERT_TRUE(createNewFile(path, "first"));
-    EXPECT_EQ(fileBytes(path), "first");
+    EXPECT_EQ(readFileBytes(path), "first");
     EXPECT_FALSE(createNewFile(path, "second"));
-    EXPECT_EQ(fileBytes(path), "first");
-    putFile(path, "");
+    EXPECT_EQ(readFileBytes(path), "first");
+    writeFileBytes(path, "");
     EXPECT_FALSE(createNewFile(path, "third"));
-    EXPECT_EQ(fileBytes(path), "");
+    EXPECT_EQ(readFileBytes(path), "");
     EXPECT_EQ(namesIn(home.path()), std::vector<std::string>{"car.mdb"});
     EXPECT_FALSE(createNewFile(home.path() + "/missing/car.mdb", "x"));
 }
 
 TEST(ReadWholeFile, TellsAMissingFileFromAnUnreadableOne) {
     TempHome home;
-    putFile(home.path() + "/f", std::string("a\0b", 3));
+    writeFileBytes(home.path() + "/f", std::string("a\0b", 3));
     FileContents read = readWholeFile(home.path() + "/f");
     EXPECT_EQ(read.outcome, ReadOutcome::Read);
     EXPECT_EQ(read.bytes, std::string("a\0b", 3));
@@ -52,7 +52,7 @@ TEST(ReplaceFile, SwapsTheBytesAndLeavesNoTemporaryFile) {
     std::string path = home.path() + "/settings";
     ASSERT_TRUE(replaceFile(path, "one"));
     ASSERT_TRUE(replaceFile(path, "two"));
-    EXPECT_EQ(fileBytes(path), "two");
+    EXPECT_EQ(readFileBytes(path), "two");
     EXPECT_EQ(namesIn(home.path()), std::vector<std::string>{"settings"});
     EXPECT_FALSE(replaceFile(home.path() + "/missing/settings", "x"));
 }
@@ -61,9 +61,9 @@ TEST(CreateFolderTree, MakesEveryMissingLevel) {
     TempHome home;
     createFolderTree(home.path() + "/a/b/c/");
     EXPECT_TRUE(testing::isFolder(home.path() + "/a/b/c"));
-    putFile(home.path() + "/file", "x");
+    writeFileBytes(home.path() + "/file", "x");
     createFolderTree(home.path() + "/file/d");  // ignored failure
-    EXPECT_EQ(fileBytes(home.path() + "/file"), "x");
+    EXPECT_EQ(readFileBytes(home.path() + "/file"), "x");
 }
 
 }  // namespace

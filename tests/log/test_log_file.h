@@ -16,6 +16,7 @@
 #include "log/field_reading.h"
 #include "store/fuel_log_store.h"
 #include "store/log_file_format.h"
+#include "support/temp_folder.h"
 
 namespace tankora::testing {
 
@@ -48,25 +49,12 @@ inline std::vector<OptionalFieldValue> fieldValuesOf(const FuelRecord& r) {
 
 class TestLogFile {
 public:
-    TestLogFile() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tankora-log-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-        folder_ = pattern;
-        path_ = (folder_ / "car.mdb").string();
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        const std::string_view bytes = emptyLogTemplate();
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.good()) ADD_FAILURE() << "cannot write " << path_;
-    }
-    ~TestLogFile() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    TestLogFile() : path_(folder_.file("car.mdb")) { writeFileBytes(path_, std::string(emptyLogTemplate())); }
     TestLogFile(const TestLogFile&) = delete;
     TestLogFile& operator=(const TestLogFile&) = delete;
 
     const std::string& path() const { return path_; }
-    const std::filesystem::path& folder() const { return folder_; }
+    std::filesystem::path folder() const { return folder_.path(); }
 
     // Appends the entries; a serial of 0 becomes the record's position.
     void add(const std::vector<FuelRecord>& entries) {
@@ -108,13 +96,10 @@ public:
         if (!file.good()) ADD_FAILURE() << "cannot retype a field of " << path_;
     }
 
-    std::string bytes() const {
-        std::ifstream in(path_, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string bytes() const { return readFileBytes(path_); }
 
 private:
-    std::filesystem::path folder_;
+    TempFolder folder_{"tankora-log"};
     std::string path_;
 };
 

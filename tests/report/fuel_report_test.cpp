@@ -16,7 +16,7 @@ namespace {
 
 using testing::FakeMainWindow;
 using testing::FakeMessageBoxes;
-using testing::fileBytes;
+using testing::readFileBytes;
 using testing::fixtureBytes;
 using testing::TempFolder;
 
@@ -29,7 +29,7 @@ protected:
     std::string reportPath() const { return folder.withSeparator() + "tmp.htm"; }
     std::string generate() {
         FuelReport::generate(inputs(), window, messages);
-        return fileBytes(reportPath());
+        return readFileBytes(reportPath());
     }
 
     TempFolder folder;
@@ -110,7 +110,7 @@ TEST_F(FuelReportTest, ReplacesALinkAtTheFileNameInsteadOfWritingThroughIt) {
     testing::showSmallLog(window);
     EXPECT_EQ(generate(), fixtureBytes("small_log.htm"));
     EXPECT_FALSE(std::filesystem::is_symlink(reportPath()));
-    EXPECT_EQ(fileBytes(victim), "keep");
+    EXPECT_EQ(readFileBytes(victim), "keep");
 }
 
 TEST_F(FuelReportTest, TextsFromListLabelsAndNamesAreEscaped) {
@@ -120,7 +120,7 @@ TEST_F(FuelReportTest, TextsFromListLabelsAndNamesAreEscaped) {
     window.labels[4].setText("a&b<c>");                           // 透明标签5
     ReportInputs named{"T<&>", "3>0", folder.withSeparator()};
     FuelReport::generate(named, window, messages);
-    std::string page = fileBytes(reportPath());
+    std::string page = readFileBytes(reportPath());
 
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_NE(page.find(">&lt;script&gt;alert(1)&lt;/script&gt;\xba\xc5</td>"), std::string::npos);
@@ -211,7 +211,7 @@ TEST_F(ReportWriteFailure, FolderBelowARegularFile) {
         out << "x";
     }
     expectFailureShownFor(file + "/");
-    EXPECT_EQ(fileBytes(file), "x");
+    EXPECT_EQ(readFileBytes(file), "x");
 }
 
 TEST_F(ReportWriteFailure, FileNameTakenByAFolder) {

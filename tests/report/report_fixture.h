@@ -13,39 +13,12 @@
 #include <vector>
 
 #include "support/fake_toolkit.h"
+#include "support/temp_folder.h"
 
 namespace tankora::testing {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tankora-report-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no temporary folder";
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // The folder as the report takes it, with its trailing separator.
-    std::string withSeparator() const { return path_ + "/"; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-inline std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << path;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 inline std::string fixtureBytes(const std::string& name) {
-    return fileBytes(std::string(TANKORA_TEST_DATA) + "/report/" + name);
+    return readFileBytes(std::string(TANKORA_TEST_DATA) + "/report/" + name);
 }
 
 // The eight label texts, by label number 1 … 8.

@@ -38,7 +38,7 @@ TEST_F(PosixLogFile, OpensOnlyExistingRegularFilesAndTellsThemApart) {
     EXPECT_EQ(opener->open(dir.path().string()), nullptr);
     EXPECT_EQ(opener->open("/dev/null"), nullptr);
     put("a");
-    test::writeBytes(dir.file("other"), "b");
+    test::writeFileBytes(dir.file("other"), "b");
     const auto first = opener->open(path);
     const auto again = opener->open(dir.file("./car.mdb"));
     const auto other = opener->open(dir.file("other"));

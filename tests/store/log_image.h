@@ -14,40 +14,21 @@
 
 #include "store/byte_order.h"
 #include "store/log_file_format.h"
+#include "support/temp_folder.h"
 
 namespace tankora::test {
 
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tankora-store-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return folder_.file(name); }
+    std::filesystem::path path() const { return folder_.path(); }
 
 private:
-    std::filesystem::path path_;
+    testing::TempFolder folder_{"tankora-store"};
 };
 
-inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
-
-inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::readFileBytes;
+using testing::writeFileBytes;
 
 inline std::int32_t int32At(const std::string& bytes, std::size_t offset) {
     return loadInt32(reinterpret_cast<const std::uint8_t*>(bytes.data()) + offset);
@@ -100,8 +81,8 @@ namespace tankora::test {
 // A folder with car.mdb in it, and the file's bytes in and out.
 class LogFileTest : public ::testing::Test {
 protected:
-    void put(const std::string& bytes) { writeBytes(path, bytes); }
-    std::string bytes() const { return readBytes(path); }
+    void put(const std::string& bytes) { writeFileBytes(path, bytes); }
+    std::string bytes() const { return readFileBytes(path); }
 
     TempDir dir;
     std::string path = dir.file("car.mdb");

@@ -24,10 +24,10 @@ TEST_F(StoreFatalDeathTest, ReadingAFieldTheFileLacksEndsTheProgram) {
     put(test::logWithRecords(1));
     FuelLogStore store;
     ASSERT_TRUE(store.open(path));
-    EXPECT_EXIT(store.readField(11), testing::ExitedWithCode(255),
-                testing::Eq(kBoxStart + kMissingField + "\r\n"));
-    EXPECT_EXIT(store.readField(0), testing::ExitedWithCode(255),
-                testing::Eq(kBoxStart + kMissingField + "\r\n"));
+    EXPECT_EXIT(store.readField(11), ::testing::ExitedWithCode(255),
+                ::testing::Eq(kBoxStart + kMissingField + "\r\n"));
+    EXPECT_EXIT(store.readField(0), ::testing::ExitedWithCode(255),
+                ::testing::Eq(kBoxStart + kMissingField + "\r\n"));
 }
 
 TEST_F(StoreFatalDeathTest, ALogWithFewerFieldsEndsTheProgramAtTheFirstMissingOne) {
@@ -38,19 +38,19 @@ TEST_F(StoreFatalDeathTest, ALogWithFewerFieldsEndsTheProgramAtTheFirstMissingOn
     FuelLogStore store;
     ASSERT_TRUE(store.open(path));
     EXPECT_EQ(store.readField(9), FieldValue::ofReal(0.0));
-    EXPECT_EXIT(store.readField(10), testing::ExitedWithCode(255),
-                testing::Eq(kBoxStart + kMissingField + "\r\n"));
+    EXPECT_EXIT(store.readField(10), ::testing::ExitedWithCode(255),
+                ::testing::Eq(kBoxStart + kMissingField + "\r\n"));
 }
 
 TEST_F(StoreFatalDeathTest, ReadingWithNoStoreOpenEndsTheProgram) {
     FuelLogStore never;
-    EXPECT_EXIT(never.readField(1), testing::ExitedWithCode(255), testing::Eq(kBoxStart + kNoStore + "\r\n"));
+    EXPECT_EXIT(never.readField(1), ::testing::ExitedWithCode(255), ::testing::Eq(kBoxStart + kNoStore + "\r\n"));
     put(test::logWithRecords(1));
     FuelLogStore closed;
     ASSERT_TRUE(closed.open(path));
     closed.close(path);
-    EXPECT_EXIT(closed.readField(1), testing::ExitedWithCode(255),
-                testing::Eq(kBoxStart + kNoStore + "\r\n"));
+    EXPECT_EXIT(closed.readField(1), ::testing::ExitedWithCode(255),
+                ::testing::Eq(kBoxStart + kNoStore + "\r\n"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/main_list_columns.h"
 #include "ui/toolkit.h"
 
 namespace tankora::testing {
@@ -166,15 +167,9 @@ public:
 
 // The nine columns of the main list as it opens.
 inline std::vector<FakeReportList::Column> mainListColumns() {
-    return {{"\xd0\xf2\xba\xc5", 50},                                  // 序号
-            {"\xc8\xd5\xc6\xda", 100},                                 // 日期
-            {"\xc0\xef\xb3\xcc\xb1\xed\xb6\xc1\xca\xfd", 90},          // 里程表读数
-            {"\xd0\xd0\xca\xb9\xc0\xef\xb3\xcc", 90},                  // 行使里程
-            {"\xbc\xd3\xd3\xcd\xc1\xbf", 60},                          // 加油量
-            {"\xc8\xbc\xd3\xcd\xc0\xe0\xd0\xcd", 65},                  // 燃油类型
-            {"\xbd\xf0\xb6\xee", 65},                                  // 金额
-            {"\xbc\xd3\xc2\xfa", 50},                                  // 加满
-            {"\xd3\xcd\xba\xc4\xb9\xc0\xbc\xc6", 100}};                // 油耗估计
+    std::vector<FakeReportList::Column> columns;
+    for (const MainListColumn& column : kMainListColumns) columns.push_back({column.title, column.width});
+    return columns;
 }
 
 class FakeMainWindow : public MainWindowView {
@@ -195,8 +190,7 @@ public:
 
 class FakeEntryDialog : public EntryDialogView {
 public:
-    FakeEntryDialog()
-        : fullTankList({"\xca\xc7", "\xb7\xf1"}) {  // 是, 否
+    FakeEntryDialog() : fullTankList({"\xca\xc7", "\xb7\xf1"}) {  // 是, 否
         fullTankList.setSelectedIndex(0);
     }
     void setCaption(const std::string& c) override { caption = c; }
