@@ -178,6 +178,32 @@ void ReportTable::showSelection(bool shown) {
     viewport()->update();
 }
 
+namespace {
+
+// A list cell that keeps the GBK bytes it was given and makes its QString only when
+// asked (in practice, when painted): a row then costs little more than its texts, and
+// rows never shown are never converted.
+class GbkCell : public QTableWidgetItem {
+public:
+    explicit GbkCell(const std::string& text) : QTableWidgetItem(UserType), text_(text) {
+        setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    }
+    QVariant data(int role) const override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) return toQString(text_);
+        return QTableWidgetItem::data(role);
+    }
+    void setData(int role, const QVariant& value) override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) text_ = toGbk(value.toString());
+        QTableWidgetItem::setData(role, value);
+    }
+    QTableWidgetItem* clone() const override { return new GbkCell(*this); }
+
+private:
+    std::string text_;
+};
+
+}  // namespace
+
 void QtReportList::deleteAllRows() { table_->setRowCount(0); }
 
 int QtReportList::appendRow() {
@@ -188,16 +214,9 @@ int QtReportList::appendRow() {
 
 void QtReportList::setCellText(int row, int column, const std::string& text) {
     if (!inRange(row, column)) return;
-    QTableWidgetItem* item = table_->item(row, column);
-    if (item != nullptr) {
-        item->setText(toQString(text));
-        return;
-    }
-    // A new cell gets its text before it joins the table, so the table tells its views
-    // of one change, not two.
-    item = new QTableWidgetItem(toQString(text));
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    table_->setItem(row, column, item);
+    // A new cell every time, its text set before it joins the table (which deletes the
+    // cell it replaces), so the table tells its views of one change.
+    table_->setItem(row, column, new GbkCell(text));
 }
 
 std::string QtReportList::cellText(int row, int column) const {
