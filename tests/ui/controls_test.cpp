@@ -154,6 +154,21 @@ TEST_F(ReportListTest, RowsAndCells) {
     EXPECT_EQ(list.appendRow(), 0);
 }
 
+TEST_F(ReportListTest, RewrittenCellShowsOnlyItsNewText) {
+    const int row = list.appendRow();
+    list.setCellText(row, 2, "\xb2\xbb\xbf\xc9\xbc\xc6\xcb\xe3");  // 不可计算
+    table.selectRow(row);
+    list.setCellText(row, 2, "8\xc9\xfd/\xb0\xd9\xb9\xab\xc0\xef");  // 8升/百公里
+    EXPECT_EQ(list.cellText(row, 2), "8\xc9\xfd/\xb0\xd9\xb9\xab\xc0\xef");
+    EXPECT_EQ(table.item(row, 2)->text(), QString::fromUtf8("8升/百公里"));
+    EXPECT_FALSE(table.item(row, 2)->flags() & Qt::ItemIsEditable);
+    EXPECT_EQ(list.selectedRow(), row);
+    // A text put in through Qt itself reads back through the list.
+    table.item(row, 2)->setText(QString::fromUtf8("否"));
+    EXPECT_EQ(list.cellText(row, 2), "\xb7\xf1");
+    EXPECT_EQ(table.model()->data(table.model()->index(row, 2)).toString(), QString::fromUtf8("否"));
+}
+
 TEST_F(ReportListTest, SelectionIsOneWholeRowOrNone) {
     for (int r = 0; r < 3; ++r) list.setCellText(list.appendRow(), 0, std::to_string(r + 1));
     EXPECT_EQ(list.selectedRow(), -1);
