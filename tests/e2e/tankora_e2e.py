@@ -7,6 +7,14 @@ checked against the bytes on disk, read by the small reader of the log format be
 
     tankora_e2e.py SCENARIO --binary PATH --hold-lock PATH --artifacts DIR
 
+A window manager (openbox) runs on the display because the close box and maximizing are
+its commands (wmctrl asks it, it sends the window WM_DELETE_WINDOW or resizes it); it
+also gives new windows the keyboard focus, as a desktop does. The report's default viewer
+is a stub first on PATH, and the program gets no session bus or desktop variables, so
+opening the page reaches that stub and nothing of the machine's own desktop. The message
+box that names the database is read back with OCR (tesseract), the only way to see its
+text from outside the program.
+
 Each run has its own home, data, config and temp folders and its own display; it starts
 and stops every process it needs and fails with a screenshot and the window list when a
 step does not happen before its deadline.
@@ -145,6 +153,10 @@ def log_bytes(entries):
     return bytes(data)
 
 
+def utc_now():
+    return datetime.datetime.now(datetime.timezone.utc).replace(tzinfo=None)
+
+
 def day_count(moment):
     return (moment - DAY_ZERO) / datetime.timedelta(days=1)
 
@@ -194,6 +206,9 @@ REPORT_BUTTON = (537 + 34, 441 + 12)
 CLOSE_BUTTON = (607 + 34, 441 + 12)
 MAIN_CLIENT_SIZE = (698, 482)
 LIST_PLACE = (2, 2, 694, 402)
+# The list without its serial column, where the focus frame of the current cell is drawn
+# whenever the list holds the focus.
+LIST_ROWS_BESIDE_SERIALS = (2 + 52, 2, 694 - 52, 402)
 
 ODOMETER_BOX = (93 + 68, 34 + 11)
 FUEL_TYPE_BOX = (93 + 50, 61 + 10)  # the edit part, left of the arrow
@@ -504,6 +519,18 @@ class Session:
         body = data[match.end():]
         return [[tuple(body[(y * w + x) * 3:(y * w + x) * 3 + 3]) for x in range(w)] for y in range(h)]
 
+    def steady_pixels(self, window, crop):
+        """A part of a window once two pictures of it in a row agree (painting is done)."""
+        last = [None]
+
+        def steady():
+            picture = self.pixels(window, crop)
+            same, last[0] = picture == last[0], picture
+            return same
+
+        self.wait_for("the window to finish painting", steady)
+        return last[0]
+
     def list_rows_shown(self, window):
         """The number of rows drawn in the log list, counted from its grid lines."""
         left, top, width, height = LIST_PLACE
@@ -634,7 +661,7 @@ def assert_entry(record, what, **expected):
 
 
 def assert_dated_now(record, since, what):
-    now = day_count(datetime.datetime.utcnow())
+    now = day_count(utc_now())
     stored = record["日期"]
     check(since - 1 / 1440 <= stored <= now + 1 / 1440,
           f"{what} date {stored!r} does not lie between {since!r} and {now!r} (the dialog's current time)")
@@ -677,7 +704,7 @@ def first_start(session):
 
 def add_entries(session):
     main = session.start_app()
-    started = day_count(datetime.datetime.utcnow())
+    started = day_count(utc_now())
 
     dialog = open_dialog(session, main, ADD_BUTTON, "添加")
     check(session.geometry(dialog)[2:] == DIALOG_CLIENT_SIZE,
@@ -808,14 +835,15 @@ def restart_maximized(session):
     seeded = seed_log(session, SEED_ENTRIES)
     main = session.start_app()
     session.wait_for("the list to show the seeded rows", lambda: session.list_rows_shown(main)[0] == 3)
-    before = session.pixels(main, LIST_PLACE)
+    before = session.steady_pixels(main, LIST_ROWS_BESIDE_SERIALS)
     session.click(main, CLOSE_BUTTON)
     session.wait_app_exit()
     check(read_file(session.database) == seeded, "showing and closing changed the log")
 
     main = session.start_app()
     session.wait_for("the list to show the same rows", lambda: session.list_rows_shown(main)[0] == 3)
-    check(session.pixels(main, LIST_PLACE) == before, "the list looks different after a restart")
+    after = session.steady_pixels(main, LIST_ROWS_BESIDE_SERIALS)
+    check(after == before, "the list looks different after a restart")
     check(session.geometry(main)[2:] == MAIN_CLIENT_SIZE, "the window did not open in its normal size")
 
     run(["wmctrl", "-i", "-r", main, "-b", "add,maximized_vert,maximized_horz"], session.tool_env())
