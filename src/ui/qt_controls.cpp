@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "text/value_text.h"
 #include "ui/gbk_qt.h"
@@ -119,17 +120,154 @@ std::string QtLabel::text() const { return toGbk(label_->text()); }
 
 void QtLabel::setText(const std::string& text) { label_->setText(toQString(text)); }
 
+namespace {
+
+// A packed cell: its length in 7-bit groups, low first, each but the last with its high
+// bit set; then its bytes.
+struct PackedCell {
+    std::size_t begin;      // the length's first byte
+    std::size_t textBegin;  // the text's first byte
+    std::size_t end;        // past the text
+};
+
+PackedCell findCell(const std::string& row, int column) {
+    std::size_t at = 0;
+    for (int c = 0;; ++c) {
+        // Every row holds every column; a row that did not would read empty past its end.
+        if (at >= row.size()) return {row.size(), row.size(), row.size()};
+        const std::size_t begin = at;
+        std::size_t length = 0;
+        for (int shift = 0; at < row.size() && shift < 64; shift += 7) {
+            const auto byte = static_cast<unsigned char>(row[at++]);
+            length |= static_cast<std::size_t>(byte & 0x7f) << shift;
+            if ((byte & 0x80) == 0) break;
+        }
+        const std::size_t end = at + std::min(length, row.size() - at);
+        if (c == column) return {begin, at, end};
+        at = end;
+    }
+}
+
+void appendLength(std::string& packed, std::size_t length) {
+    while (length >= 0x80) {
+        packed += static_cast<char>(0x80 | (length & 0x7f));
+        length >>= 7;
+    }
+    packed += static_cast<char>(length);
+}
+
+constexpr int kLeftAligned = Qt::AlignLeft | Qt::AlignVCenter;
+
+}  // namespace
+
+ReportRows::ReportRows(const std::vector<ReportColumn>& columns, QObject* parent)
+    : QAbstractTableModel(parent) {
+    for (const ReportColumn& column : columns) titles_.push_back(column.title);
+}
+
+int ReportRows::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ReportRows::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(titles_.size());
+}
+
+QVariant ReportRows::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    if (!index.isValid() || !contains(index.row(), index.column())) return {};
+    return toQString(std::string(text(index.row(), index.column())));
+}
+
+bool ReportRows::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return false;
+    if (!index.isValid() || !contains(index.row(), index.column())) return false;
+    setText(index.row(), index.column(), toGbk(value.toString()));
+    return true;
+}
+
+Qt::ItemFlags ReportRows::flags(const QModelIndex& index) const {
+    if (!index.isValid() || !contains(index.row(), index.column())) return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
+QVariant ReportRows::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && section >= 0 && section < columnCount()) {
+        if (role == Qt::DisplayRole) return toQString(titles_[section]);
+        if (role == Qt::TextAlignmentRole) return kLeftAligned;
+    }
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+bool ReportRows::contains(int row, int column) const {
+    return row >= 0 && row < rowCount() && column >= 0 && column < columnCount();
+}
+
+std::string_view ReportRows::text(int row, int column) const {
+    if (!contains(row, column)) return {};
+    const std::string& packed = rows_[row];
+    const PackedCell cell = findCell(packed, column);
+    return std::string_view(packed).substr(cell.textBegin, cell.end - cell.textBegin);
+}
+
+void ReportRows::setText(int row, int column, std::string_view text) {
+    if (!contains(row, column)) return;
+    std::string& packed = rows_[row];
+    const PackedCell cell = findCell(packed, column);
+    std::string length;
+    appendLength(length, text.size());
+    const std::size_t size = packed.size() - (cell.end - cell.begin) + length.size() + text.size();
+    if (size > packed.capacity()) {
+        // Grown to the exact size rather than doubled: most rows are filled once and kept.
+        std::string grown;
+        grown.reserve(size);
+        grown.append(packed, 0, cell.begin).append(length).append(text).append(packed, cell.end);
+        packed.swap(grown);
+    } else {
+        packed.replace(cell.textBegin, cell.end - cell.textBegin, text);
+        packed.replace(cell.begin, cell.textBegin - cell.begin, length);
+    }
+    if (batchDepth_ == 0) {
+        const QModelIndex changed = index(row, column);
+        emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+    }
+}
+
+int ReportRows::appendRow() {
+    if (rows_.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max())) return -1;
+    const int row = rowCount();
+    if (batchDepth_ == 0) beginInsertRows(QModelIndex(), row, row);
+    rows_.emplace_back(titles_.size(), '\0');  // every cell empty
+    if (batchDepth_ == 0) endInsertRows();
+    return row;
+}
+
+void ReportRows::removeAll() {
+    if (batchDepth_ == 0) beginResetModel();
+    rows_.clear();
+    if (batchDepth_ == 0) endResetModel();
+}
+
+std::string ReportRows::title(int column) const {
+    return column >= 0 && column < columnCount() ? titles_[column] : std::string();
+}
+
+void ReportRows::beginBatch() {
+    if (batchDepth_++ == 0) beginResetModel();
+}
+
+void ReportRows::endBatch() {
+    if (batchDepth_ == 0) return;
+    if (--batchDepth_ == 0) endResetModel();
+}
+
 ReportTable::ReportTable(const std::vector<Column>& columns, QWidget* parent)
-    : QTableWidget(parent),
+    : QTableView(parent),
+      rows_(new ReportRows(columns, this)),
       highlight_(palette().color(QPalette::Active, QPalette::Highlight)),
       highlightedText_(palette().color(QPalette::Active, QPalette::HighlightedText)) {
-    setColumnCount(static_cast<int>(columns.size()));
-    for (int c = 0; c < columnCount(); ++c) {
-        auto* header = new QTableWidgetItem(toQString(columns[c].title));
-        header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        setHorizontalHeaderItem(c, header);
-        setColumnWidth(c, columns[c].width);
-    }
+    setModel(rows_);
+    for (int c = 0; c < rows_->columnCount(); ++c) setColumnWidth(c, columns[c].width);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -155,14 +293,24 @@ ReportTable::ReportTable(const std::vector<Column>& columns, QWidget* parent)
     showSelection(false);
 }
 
+void ReportTable::beginBatch() {
+    setUpdatesEnabled(false);
+    rows_->beginBatch();
+}
+
+void ReportTable::endBatch() {
+    rows_->endBatch();
+    if (!rows_->inBatch()) setUpdatesEnabled(true);
+}
+
 void ReportTable::focusInEvent(QFocusEvent* event) {
     showSelection(true);
-    QTableWidget::focusInEvent(event);
+    QTableView::focusInEvent(event);
 }
 
 void ReportTable::focusOutEvent(QFocusEvent* event) {
     showSelection(false);
-    QTableWidget::focusOutEvent(event);
+    QTableView::focusOutEvent(event);
 }
 
 void ReportTable::showSelection(bool shown) {
@@ -178,80 +326,41 @@ void ReportTable::showSelection(bool shown) {
     viewport()->update();
 }
 
-namespace {
-
-// A list cell that keeps the GBK bytes it was given and makes its QString only when
-// asked (in practice, when painted): a row then costs little more than its texts, and
-// rows never shown are never converted.
-class GbkCell : public QTableWidgetItem {
-public:
-    explicit GbkCell(const std::string& text) : QTableWidgetItem(UserType), text_(text) {
-        setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    }
-    QVariant data(int role) const override {
-        if (role == Qt::DisplayRole || role == Qt::EditRole) return toQString(text_);
-        return QTableWidgetItem::data(role);
-    }
-    void setData(int role, const QVariant& value) override {
-        if (role == Qt::DisplayRole || role == Qt::EditRole) text_ = toGbk(value.toString());
-        QTableWidgetItem::setData(role, value);
-    }
-    QTableWidgetItem* clone() const override { return new GbkCell(*this); }
-
-private:
-    std::string text_;
-};
-
-}  // namespace
-
-void QtReportList::deleteAllRows() { table_->setRowCount(0); }
-
-int QtReportList::appendRow() {
-    const int row = table_->rowCount();
-    table_->insertRow(row);
-    return row;
+void QtReportList::deleteAllRows() {
+    // The selection goes first, while the rows it names still exist.
+    table_->selectionModel()->clear();
+    table_->rows().removeAll();
 }
 
+int QtReportList::appendRow() { return table_->rows().appendRow(); }
+
 void QtReportList::setCellText(int row, int column, const std::string& text) {
-    if (!inRange(row, column)) return;
-    // A new cell every time, its text set before it joins the table (which deletes the
-    // cell it replaces), so the table tells its views of one change.
-    table_->setItem(row, column, new GbkCell(text));
+    table_->rows().setText(row, column, text);
 }
 
 std::string QtReportList::cellText(int row, int column) const {
-    if (!inRange(row, column)) return {};
-    const QTableWidgetItem* item = table_->item(row, column);
-    return item == nullptr ? std::string() : toGbk(item->text());
+    return std::string(table_->rows().text(row, column));
 }
 
-int QtReportList::rowCount() const { return table_->rowCount(); }
+int QtReportList::rowCount() const { return table_->rows().rowCount(); }
 
 int QtReportList::selectedRow() const {
     const QModelIndexList rows = table_->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-int QtReportList::columnCount() const { return table_->columnCount(); }
+int QtReportList::columnCount() const { return table_->rows().columnCount(); }
 
-std::string QtReportList::columnTitle(int column) const {
-    if (column < 0 || column >= table_->columnCount()) return {};
-    const QTableWidgetItem* header = table_->horizontalHeaderItem(column);
-    return header == nullptr ? std::string() : toGbk(header->text());
-}
+std::string QtReportList::columnTitle(int column) const { return table_->rows().title(column); }
 
 int QtReportList::columnWidth(int column) const {
-    if (column < 0 || column >= table_->columnCount()) return 0;
+    if (column < 0 || column >= columnCount()) return 0;
     return table_->columnWidth(column);
 }
 
-void QtReportList::beginBatch() { table_->setUpdatesEnabled(false); }
+void QtReportList::beginBatch() { table_->beginBatch(); }
 
-void QtReportList::endBatch() { table_->setUpdatesEnabled(true); }
-
-bool QtReportList::inRange(int row, int column) const {
-    return row >= 0 && row < table_->rowCount() && column >= 0 && column < table_->columnCount();
-}
+void QtReportList::endBatch() { table_->endBatch(); }
 
 bool QtLinkControl::activate() {
     if (target_.empty()) return false;

@@ -2,9 +2,11 @@
 // belong to their window; these adapters only point at them.
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QDateTime>
-#include <QTableWidget>
+#include <QTableView>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/toolkit.h"
@@ -89,15 +91,56 @@ private:
     QLabel* label_;
 };
 
+struct ReportColumn {
+    std::string title;  // GBK
+    int width;
+};
+
+// A report list's rows. Each row's cells are packed into one GBK string as texts led by
+// their lengths, so a row costs about its texts, and a QString is made only when a cell
+// is shown (rows never scrolled to are never converted).
+class ReportRows : public QAbstractTableModel {
+public:
+    ReportRows(const std::vector<ReportColumn>& columns, QObject* parent);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Rows and columns counted from 0; out of range a text reads empty and is not set.
+    bool contains(int row, int column) const;
+    std::string_view text(int row, int column) const;
+    void setText(int row, int column, std::string_view text);
+    int appendRow();  // an empty row at the end; its number, or -1 when no more fit
+    void removeAll();
+    std::string title(int column) const;
+    // Between these, rows change without a word to the views, which reset once at the end:
+    // a rebuild of many rows then costs the rows alone.
+    void beginBatch();
+    void endBatch();
+    bool inBatch() const { return batchDepth_ > 0; }
+
+private:
+    std::vector<std::string> titles_;
+    std::vector<std::string> rows_;
+    int batchDepth_ = 0;
+};
+
 // A report-style table: full-row single selection, grid lines, header sections that
 // click but sort nothing, no editing, and the selection hidden while it lacks the focus.
-class ReportTable : public QTableWidget {
+class ReportTable : public QTableView {
 public:
-    struct Column {
-        std::string title;  // GBK
-        int width;
-    };
+    using Column = ReportColumn;
     ReportTable(const std::vector<Column>& columns, QWidget* parent);
+    ReportRows& rows() { return *rows_; }
+    const ReportRows& rows() const { return *rows_; }
+    // A rebuild: the rows change unseen and the table neither hears of nor paints them
+    // until the outermost batch ends.
+    void beginBatch();
+    void endBatch();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -105,13 +148,14 @@ protected:
 
 private:
     void showSelection(bool shown);
+    ReportRows* rows_;
     QColor highlight_;
     QColor highlightedText_;
 };
 
 class QtReportList : public ReportList {
 public:
-    explicit QtReportList(QTableWidget* table) : table_(table) {}
+    explicit QtReportList(ReportTable* table) : table_(table) {}
     void deleteAllRows() override;
     int appendRow() override;
     void setCellText(int row, int column, const std::string& text) override;
@@ -125,8 +169,7 @@ public:
     void endBatch() override;
 
 private:
-    bool inRange(int row, int column) const;
-    QTableWidget* table_;
+    ReportTable* table_;
 };
 
 class QtLinkControl : public LinkControl {

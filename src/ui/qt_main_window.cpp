@@ -102,7 +102,7 @@ QtMainWindow::QtMainWindow(MainWindowEvents& events)
     list->setObjectName(QStringLiteral("超级列表框1"));
     placeControl(*list, kListPlace);
     view_->list_ = std::make_unique<QtReportList>(list);
-    connect(list, &QTableWidget::cellDoubleClicked, this, [this] { events_.modifyClicked(*view_); });
+    connect(list, &QAbstractItemView::doubleClicked, this, [this] { events_.modifyClicked(*view_); });
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("外形框1"));

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -148,7 +149,7 @@ TEST_F(ReportListTest, RowsAndCells) {
         EXPECT_EQ(list.cellText(row, column), "") << row << "," << column;
     }
     EXPECT_EQ(list.rowCount(), 2);
-    EXPECT_EQ(table.columnCount(), 3);
+    EXPECT_EQ(table.model()->columnCount(), 3);
     list.deleteAllRows();
     EXPECT_EQ(list.rowCount(), 0);
     EXPECT_EQ(list.appendRow(), 0);
@@ -160,13 +161,14 @@ TEST_F(ReportListTest, RewrittenCellShowsOnlyItsNewText) {
     table.selectRow(row);
     list.setCellText(row, 2, "8\xc9\xfd/\xb0\xd9\xb9\xab\xc0\xef");  // 8升/百公里
     EXPECT_EQ(list.cellText(row, 2), "8\xc9\xfd/\xb0\xd9\xb9\xab\xc0\xef");
-    EXPECT_EQ(table.item(row, 2)->text(), QString::fromUtf8("8升/百公里"));
-    EXPECT_FALSE(table.item(row, 2)->flags() & Qt::ItemIsEditable);
+    const QModelIndex cell = table.model()->index(row, 2);
+    EXPECT_EQ(table.model()->data(cell).toString(), QString::fromUtf8("8升/百公里"));
+    EXPECT_FALSE(table.model()->flags(cell) & Qt::ItemIsEditable);
     EXPECT_EQ(list.selectedRow(), row);
     // A text put in through Qt itself reads back through the list.
-    table.item(row, 2)->setText(QString::fromUtf8("否"));
+    EXPECT_TRUE(table.model()->setData(cell, QString::fromUtf8("否")));
     EXPECT_EQ(list.cellText(row, 2), "\xb7\xf1");
-    EXPECT_EQ(table.model()->data(table.model()->index(row, 2)).toString(), QString::fromUtf8("否"));
+    EXPECT_EQ(table.model()->data(cell).toString(), QString::fromUtf8("否"));
 }
 
 TEST_F(ReportListTest, SelectionIsOneWholeRowOrNone) {
@@ -235,6 +237,89 @@ TEST_F(ReportListTest, BatchHoldsRepaints) {
     list.endBatch();
     EXPECT_TRUE(table.updatesEnabled());
     EXPECT_EQ(list.cellText(499, 0), "499");
+}
+
+TEST_F(ReportListTest, ViewHearsOfABatchOnceAtItsEnd) {
+    QSignalSpy inserted(table.model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(table.model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy reset(table.model(), &QAbstractItemModel::modelReset);
+    // Outside a batch each change is told, so the view shows it.
+    list.setCellText(list.appendRow(), 0, "1");
+    list.setCellText(list.appendRow(), 0, "2");
+    EXPECT_EQ(inserted.count(), 2);
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(table.verticalHeader()->count(), 2);
+    table.selectRow(1);
+
+    list.beginBatch();
+    list.beginBatch();  // nested: only the outermost end counts
+    list.deleteAllRows();
+    EXPECT_EQ(list.selectedRow(), -1);
+    for (int r = 0; r < 5; ++r) list.setCellText(list.appendRow(), 0, std::to_string(r));
+    list.endBatch();
+    EXPECT_EQ(reset.count(), 0);
+    EXPECT_FALSE(table.updatesEnabled());
+    EXPECT_EQ(table.verticalHeader()->count(), 2);  // still the rows it last heard of
+    list.endBatch();
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(inserted.count(), 2);
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_TRUE(table.updatesEnabled());
+    EXPECT_EQ(table.verticalHeader()->count(), 5);
+    EXPECT_EQ(table.model()->data(table.model()->index(4, 0)).toString(), QStringLiteral("4"));
+    EXPECT_EQ(list.selectedRow(), -1);
+    list.endBatch();  // an end without a start changes nothing
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_TRUE(table.updatesEnabled());
+}
+
+TEST_F(ReportListTest, CellsOfARowKeepTheirTextsWhateverTheirLengths) {
+    // Lengths around where a cell's stored length needs a second and a third byte, texts
+    // with zero bytes and GBK bytes; each rewrites the middle cell over the one before.
+    const std::string texts[] = {
+        "",
+        std::string("a\0b", 3),
+        "\xc6\xe4\xcb\xfb",  // 其他
+        std::string(127, 'x'),
+        std::string(128, '\x80'),
+        std::string(16383, '7'),
+        std::string(16384, '\xff'),
+        std::string(70000, '\0'),
+        "9",
+    };
+    const int row = list.appendRow();
+    list.setCellText(row, 0, "first");
+    list.setCellText(row, 2, "\xca\xc7");  // 是
+    for (const std::string& text : texts) {
+        list.setCellText(row, 1, text);
+        EXPECT_EQ(list.cellText(row, 1), text) << text.size();
+        EXPECT_EQ(list.cellText(row, 0), "first") << text.size();
+        EXPECT_EQ(list.cellText(row, 2), "\xca\xc7") << text.size();
+    }
+    // Growing and shrinking the last cell leaves the ones before it alone.
+    for (const std::string& text : texts) {
+        list.setCellText(row, 2, text);
+        EXPECT_EQ(list.cellText(row, 2), text) << text.size();
+        EXPECT_EQ(list.cellText(row, 1), "9") << text.size();
+    }
+    EXPECT_EQ(table.model()->data(table.model()->index(row, 1)).toString(), QStringLiteral("9"));
+    const int next = list.appendRow();
+    EXPECT_EQ(list.cellText(next, 0), "");
+    EXPECT_EQ(list.cellText(next, 2), "");
+}
+
+TEST_F(ReportListTest, ColumnDraggedWiderByTheUserReportsItsNewWidth) {
+    table.resize(300, 200);
+    table.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&table));
+    QHeaderView* header = table.horizontalHeader();
+    const int divider = header->sectionViewportPosition(1);  // between columns 0 and 1
+    const int y = header->height() / 2;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(divider - 1, y));
+    QTest::mouseMove(header->viewport(), QPoint(divider + 39, y));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(divider + 39, y));
+    EXPECT_EQ(list.columnWidth(0), 90);
+    EXPECT_EQ(list.columnWidth(1), 100);
 }
 
 class LinkControlTest : public ::testing::Test {
