@@ -18,36 +18,13 @@
 #include "store/byte_order.h"
 #include "store/fuel_log_store.h"
 #include "store/log_file_format.h"
+#include "support/temp_folder.h"
 #include "text/value_text.h"
 
 namespace tankora::bench {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tankora-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline void writeWholeFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.good()) throw std::runtime_error("cannot write " + path);
-}
+using testing::TempFolder;
+using testing::writeFileBytes;
 
 inline std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -65,7 +42,7 @@ constexpr double kKilometresPerWeek = 480.0;
 inline std::string storeWrittenYear() {
     TempFolder folder;
     const std::string path = folder.file("car.mdb");
-    writeWholeFile(path, emptyLogTemplate());
+    writeFileBytes(path, emptyLogTemplate());
     FuelLogStore store;
     if (!store.open(path)) throw std::runtime_error("cannot open " + path);
     for (int week = 0; week < kEntriesPerYear; ++week) {

@@ -93,7 +93,7 @@ void plainCopy(const std::string& source, const std::string& target, std::vector
 
 // Written and synced outside the timing, so no measured sync pays for the set-up.
 void writeSyncedFile(const std::string& path, const std::string& bytes) {
-    writeWholeFile(path, bytes);
+    writeFileBytes(path, bytes);
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0 || ::fsync(fd) != 0) throw std::runtime_error("cannot sync " + path);
     ::close(fd);

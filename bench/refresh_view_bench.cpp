@@ -14,22 +14,12 @@
 
 #include "bench_log.h"
 #include "log/log_refresh.h"
+#include "qt_benchmark_main.h"
 #include "support/fake_toolkit.h"
 #include "ui/qt_main_window.h"
 
 namespace tankora::bench {
 namespace {
-
-class NoEvents : public MainWindowEvents {
-public:
-    void created(MainWindowView&) override {}
-    void destroying(MainWindowView&) override {}
-    void addClicked(MainWindowView&) override {}
-    void modifyClicked(MainWindowView&) override {}
-    void deleteClicked(MainWindowView&) override {}
-    void reportClicked(MainWindowView&) override {}
-    void closeClicked(MainWindowView&) override {}
-};
 
 std::int64_t heapBytes() { return static_cast<std::int64_t>(mallinfo2().uordblks); }
 
@@ -58,11 +48,11 @@ void BM_RefreshIntoWindow(benchmark::State& state) {
     const std::int64_t entries = state.range(0);
     TempFolder folder;
     const std::string path = folder.file("car.mdb");
-    writeWholeFile(path, logFileBytes(entries));
+    writeFileBytes(path, logFileBytes(entries));
     FuelLogStore store;
     testing::FakeMessageBoxes messages;
     testing::FakeMainWindow fake;
-    NoEvents events;
+    testing::IgnoredMainWindowEvents events;
     QtMainWindow window(events);
     window.open();
     QApplication::processEvents();
@@ -121,12 +111,4 @@ BENCHMARK(BM_RefreshIntoWindow)
 }  // namespace
 }  // namespace tankora::bench
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return tankora::bench::runBenchmarksInQtApplication(argc, argv); }

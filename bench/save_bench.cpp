@@ -89,7 +89,7 @@ void reportPair(benchmark::State& state, double subjectSeconds, const Bare& bare
 void BM_StoreAppend(benchmark::State& state) {
     TempFolder folder;
     const std::string path = folder.file("car.mdb");
-    writeWholeFile(path, logFileBytes(kSmallLog));
+    writeFileBytes(path, logFileBytes(kSmallLog));
     syncFile(path);
     BareAppender bare(folder.file("bare.dat"));
     const std::vector<OptionalFieldValue> values = {std::nullopt,
@@ -146,7 +146,7 @@ void BM_DialogSave(benchmark::State& state) {
     Bare bareSeconds;
     for (auto _ : state) {
         state.PauseTiming();
-        writeWholeFile(path, smallLog);  // the same small log every time
+        writeFileBytes(path, smallLog);  // the same small log every time
         syncFile(path);
         state.ResumeTiming();
         const double start = wallSeconds();

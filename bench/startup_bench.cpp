@@ -29,6 +29,7 @@
 #include "app/main_window_controller.h"
 #include "bench_log.h"
 #include "entry/entry_mode.h"
+#include "qt_benchmark_main.h"
 #include "store/fuel_log_store.h"
 #include "ui/qt_main_window.h"
 #include "ui/qt_toolkit.h"
@@ -69,7 +70,7 @@ void prepareHome(const std::string& home, std::int64_t entries) {
     const std::filesystem::path dataFolder = std::filesystem::path(home) / ".local/share/Ravelt/Tankora";
     std::filesystem::create_directories(dataFolder);
     std::filesystem::remove(dataFolder / "car.mdb");
-    if (entries > 0) writeWholeFile((dataFolder / "car.mdb").string(), logFileBytes(entries));
+    if (entries > 0) writeFileBytes((dataFolder / "car.mdb").string(), logFileBytes(entries));
 }
 
 // What main does between the toolkit and the message loop.
@@ -96,7 +97,7 @@ void showBareWindow(QWidget& window) {
 void BM_OpenMainWindow(benchmark::State& state) {
     TempFolder home;
     Environment environment;
-    environment.home = home.path().string();
+    environment.home = home.path();
     double programSeconds = 0;
     double bareSeconds = 0;
     for (auto _ : state) {
@@ -182,12 +183,12 @@ void BM_StartProcess(benchmark::State& state) {
     double bareSeconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        prepareHome(home.path().string(), state.range(0));
+        prepareHome(home.path(), state.range(0));
         state.ResumeTiming();
-        const double spent = timeChildStart("program", home.path().string());
+        const double spent = timeChildStart("program", home.path());
         programSeconds += spent;
         state.SetIterationTime(spent);
-        bareSeconds += timeChildStart("bare", home.path().string());
+        bareSeconds += timeChildStart("bare", home.path());
     }
     const double iterations = static_cast<double>(state.iterations());
     state.counters["program_ms"] = 1e3 * programSeconds / iterations;
@@ -226,11 +227,5 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], tankora::bench::kChildFlag) == 0) {
         return tankora::bench::runChild(argv[2], argc, argv);
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tankora::bench::runBenchmarksInQtApplication(argc, argv);
 }

@@ -95,7 +95,7 @@ std::int64_t floorPass(const std::string& path) {
 void BM_RefreshAccessPattern(benchmark::State& state) {
     TempFolder folder;
     const std::string path = folder.file("car.mdb");
-    writeWholeFile(path, logFileBytes(state.range(0)));
+    writeFileBytes(path, logFileBytes(state.range(0)));
     double storeSeconds = 0;
     double floorSeconds = 0;
     std::int64_t records = 0;

@@ -49,7 +49,7 @@ inline std::vector<OptionalFieldValue> fieldValuesOf(const FuelRecord& r) {
 
 class TestLogFile {
 public:
-    TestLogFile() : path_(folder_.file("car.mdb")) { writeFileBytes(path_, std::string(emptyLogTemplate())); }
+    TestLogFile() : path_(folder_.file("car.mdb")) { writeFileBytes(path_, emptyLogTemplate()); }
     TestLogFile(const TestLogFile&) = delete;
     TestLogFile& operator=(const TestLogFile&) = delete;
 

@@ -172,6 +172,18 @@ inline std::vector<FakeReportList::Column> mainListColumns() {
     return columns;
 }
 
+// Main window events that do nothing, for a real window driven only through its view.
+class IgnoredMainWindowEvents : public MainWindowEvents {
+public:
+    void created(MainWindowView&) override {}
+    void destroying(MainWindowView&) override {}
+    void addClicked(MainWindowView&) override {}
+    void modifyClicked(MainWindowView&) override {}
+    void deleteClicked(MainWindowView&) override {}
+    void reportClicked(MainWindowView&) override {}
+    void closeClicked(MainWindowView&) override {}
+};
+
 class FakeMainWindow : public MainWindowView {
 public:
     FakeMainWindow() : list(mainListColumns()) {}

@@ -1,14 +1,16 @@
-// A fresh temporary folder per test, removed with everything in it afterwards, and
-// whole-file byte reads and writes for the fixtures.
+// A fresh temporary folder per test or benchmark, removed with everything in it
+// afterwards, and whole-file byte reads and writes for the fixtures. Failures throw,
+// which a test reports as its failure and a benchmark as its error.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tankora::testing {
 
@@ -16,7 +18,7 @@ class TempFolder {
 public:
     explicit TempFolder(const std::string& prefix = "tankora") {
         std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no temporary folder";
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
         path_ = pattern;
     }
     ~TempFolder() {
@@ -40,10 +42,10 @@ inline std::string readFileBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void writeFileBytes(const std::string& path, const std::string& bytes) {
+inline void writeFileBytes(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
+    if (!out.good()) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace tankora::testing

@@ -13,17 +13,6 @@
 namespace tankora {
 namespace {
 
-class NoEvents : public MainWindowEvents {
-public:
-    void created(MainWindowView&) override {}
-    void destroying(MainWindowView&) override {}
-    void addClicked(MainWindowView&) override {}
-    void modifyClicked(MainWindowView&) override {}
-    void deleteClicked(MainWindowView&) override {}
-    void reportClicked(MainWindowView&) override {}
-    void closeClicked(MainWindowView&) override {}
-};
-
 // The real list and labels, with a recorder in place of the link so no viewer starts.
 class RealListRecordedLink : public MainWindowView {
 public:
@@ -46,7 +35,7 @@ int occurrences(const std::string& text, const std::string& part) {
 }
 
 TEST(ReportOnTheWindow, AColumnWidenedOnTheListGivesItsWidthInTheHeaderAndEveryRow) {
-    NoEvents events;
+    testing::IgnoredMainWindowEvents events;
     QtMainWindow window{events};
     RealListRecordedLink view(window.view());
     ReportList& list = view.logList();
